@@ -1,0 +1,42 @@
+// The one source of "now" for every time-dependent rule, so that tests can drive time instead of waiting.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/date_time.h"
+
+namespace iec {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Local wall-clock time.
+    virtual DateTime Now() const = 0;
+    // A monotonic count of milliseconds for intervals (never goes back when the wall clock is set).
+    virtual int64_t MonotonicMs() const = 0;
+};
+
+// The machine's clocks. Safe from any thread.
+class SystemClock final : public Clock {
+public:
+    DateTime Now() const override;
+    int64_t MonotonicMs() const override;
+    static SystemClock& Instance();
+};
+
+// A clock the test sets and advances; the monotonic count advances with it. Safe from any thread.
+class ManualClock final : public Clock {
+public:
+    explicit ManualClock(DateTime start = DateTime(45000.5)) : now_(start.days()) {}
+    DateTime Now() const override { return DateTime(now_.load()); }
+    int64_t MonotonicMs() const override { return mono_ms_.load(); }
+    void Set(DateTime t) { now_.store(t.days()); }
+    void AdvanceMs(int64_t ms);
+
+private:
+    std::atomic<double> now_;
+    std::atomic<int64_t> mono_ms_{0};
+};
+
+}  // namespace iec

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds and runs the tests.
+#   ./run-tests.sh           every test in an optimised build (build/)
+#   ./run-tests.sh --asan    unit tests with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   ./run-tests.sh --tsan    thread tests with ThreadSanitizer (build-tsan/)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=${1:-}
+flags=()
+select=()
+case "$mode" in
+  "")     dir=build ;;
+  --asan) dir=build-asan; flags=(-DIEC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L unit) ;;
+  --tsan) dir=build-tsan; flags=(-DIEC_TSAN=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L tsan) ;;
+  *) echo "usage: $0 [--asan|--tsan]" >&2; exit 2 ;;
+esac
+
+# The OPC UA interoperability tests talk to an independent client from npm.
+if [ -f tests/opcua/node/package.json ] && [ ! -d tests/opcua/node/node_modules ]; then
+  npm install --prefix tests/opcua/node --no-audit --no-fund --loglevel=error
+fi
+
+cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
+cmake --build "$dir"
+ctest --test-dir "$dir" --output-on-failure -j2 "${select[@]}"

@@ -153,18 +153,16 @@ std::chrono::system_clock::time_point DateTime::ToSystem() const {
 int64_t DateTime::ToFileTime() const {
     int64_t whole = 0, ms = 0;
     Split(days_, whole, ms);
-    const int64_t signed_ms = whole >= 0 ? ms : -ms;
-    return ((whole + kFileTimeDeltaDays) * kMsPerDay + signed_ms) * kTicksPerMs;
+    return ((whole + kFileTimeDeltaDays) * kMsPerDay + ms) * kTicksPerMs;
 }
 
 DateTime DateTime::FromFileTime(int64_t ticks) {
-    int64_t ms_total = ticks / kTicksPerMs - kFileTimeDeltaDays * kMsPerDay;
+    const int64_t ms_total = ticks / kTicksPerMs - kFileTimeDeltaDays * kMsPerDay;
     int64_t whole = ms_total / kMsPerDay;
     int64_t ms = ms_total % kMsPerDay;
-    if (ms < 0) {  // before 1899-12-30: the fraction counts forward from midnight of the earlier day
+    if (ms < 0) {  // before 1899-12-30: the day before, and the time forward from its midnight
         whole -= 1;
         ms += kMsPerDay;
-        return DateTime(static_cast<double>(whole) - static_cast<double>(ms) / kMsPerDay);
     }
     return DateTime(Join(whole, ms));
 }

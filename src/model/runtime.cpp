@@ -1,0 +1,31 @@
+#include "model/runtime.h"
+
+#include "model/station_file.h"
+
+namespace iec {
+
+std::filesystem::path Runtime::StationFilePath() const { return ProgramFolder / kStationFileName; }
+
+StartUpOutcome StartUp(Runtime& rt) {
+    StartUpOutcome out;
+    std::error_code ec;
+    rt.Config_Mode = std::filesystem::exists(rt.ProgramFolder / "forlinux.txt", ec);
+    rt.Time_Start = rt.clock.Now();
+    // Quality 1 marks a slot that polling has never touched.
+    rt.tags.SetAllQualities(1);
+    // Numbers are formatted and parsed with "." everywhere by construction (no locale-dependent calls).
+    std::filesystem::path ini_name(rt.Exe_Name);
+    ini_name.replace_extension(".ini");
+    rt.program_ini = IniRead(rt.ProgramFolder / ini_name);
+    // The type table of the protocol is created with the polling engine; the signal records live here.
+    rt.ArmSignals = std::make_unique<TArmSignals>();
+    out.config = Read_Config(rt.stations, rt.opc_ua, rt.StationFilePath(), rt.ProgramFolder);
+    rt.Time_Start = rt.clock.Now();
+    rt.settings = ReadServerSettings(rt.ProgramFolder / kSettingsFileName, &out.config);
+    // A station file that could not be read to its end is not polled in part: the operator sees the error.
+    out.start_polling = rt.stations.Kol_KP > 0 && !rt.Config_Mode && !out.config.HasErrors();
+    if (out.start_polling) rt.Opros_On = true;
+    return out;
+}
+
+}  // namespace iec

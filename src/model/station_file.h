@@ -4,6 +4,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <string>
 
 #include "model/config_problem.h"
@@ -24,6 +26,11 @@ struct StationFileOptions {
 // main file changes nothing. Problems come back in the report; errors name file, line and field.
 ConfigReport Read_Config(StationTable& table, OpcUaSettings& ua, const std::filesystem::path& file,
                          const std::filesystem::path& folder, const StationFileOptions& options = {});
+
+// The same on the files' content: `name` is the main file's name for the report; no link file is nothing.
+ConfigReport ParseStationFiles(StationTable& table, OpcUaSettings& ua, const std::string& name,
+                               std::string_view main_bytes, const std::optional<std::string>& link_bytes,
+                               const StationFileOptions& options = {});
 
 // The two files' text (UTF-8, CR LF); Write_Config converts it to Windows-1251.
 std::string FormatStationFile(const StationTable& table, const OpcUaSettings& ua, int Timeout_Merc230);

@@ -150,8 +150,7 @@ private:
     size_t next_ = 0;
 };
 
-void ReadLinkFile(StationTable& table, const std::filesystem::path& path, ConfigReport& report) {
-    const auto bytes = ReadFileBytes(path);
+void ReadLinkFile(StationTable& table, const std::optional<std::string>& bytes, ConfigReport& report) {
     if (!bytes) {
         if (table.Kol_KP > 0) {
             report.Warning(kLinkFileName, 0, "", "file not found; the stations keep their default link parameters");
@@ -245,15 +244,22 @@ void ReadLinkFile(StationTable& table, const std::filesystem::path& path, Config
 
 ConfigReport Read_Config(StationTable& table, OpcUaSettings& ua, const std::filesystem::path& file,
                          const std::filesystem::path& folder, const StationFileOptions& options) {
-    ConfigReport report;
     const std::string name = file.filename().string();
     const auto bytes = ReadFileBytes(file);
     if (!bytes) {
+        ConfigReport report;
         report.Warning(name, 0, "", "file not found; no stations are configured");
         return report;
     }
+    return ParseStationFiles(table, ua, name, *bytes, ReadFileBytes(folder / kLinkFileName), options);
+}
+
+ConfigReport ParseStationFiles(StationTable& table, OpcUaSettings& ua, const std::string& name,
+                               std::string_view main_bytes, const std::optional<std::string>& link_bytes,
+                               const StationFileOptions& options) {
+    ConfigReport report;
     table.Kol_KP = 0;
-    const std::vector<std::string> lines = SplitLines(DecodeFileText(*bytes));
+    const std::vector<std::string> lines = SplitLines(DecodeFileText(main_bytes));
     TSplitArray split(20, ',');
     bool stopped = false;
     for (size_t k = 0; k < lines.size() && !stopped; ++k) {
@@ -305,7 +311,7 @@ ConfigReport Read_Config(StationTable& table, OpcUaSettings& ua, const std::file
             if (options.stop_at_error) return report;
         }
     }
-    ReadLinkFile(table, folder / kLinkFileName, report);
+    ReadLinkFile(table, link_bytes, report);
     return report;
 }
 

@@ -49,11 +49,7 @@ bool KeyValueOf(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
-std::vector<std::string> LoadLines(const std::filesystem::path& path) {
-    const auto bytes = ReadFileBytes(path);
-    if (!bytes) return {};
-    return SplitLines(DecodeFileText(*bytes));
-}
+std::string LoadBytes(const std::filesystem::path& path) { return ReadFileBytes(path).value_or(std::string()); }
 
 std::optional<std::string> Lookup(const std::vector<std::string>& lines, const std::string& section,
                                   const std::string& key) {
@@ -78,13 +74,17 @@ std::optional<std::string> Lookup(const std::vector<std::string>& lines, const s
 
 }  // namespace
 
+std::optional<std::string> IniLookup(std::string_view file_bytes, const std::string& section, const std::string& key) {
+    return Lookup(SplitLines(DecodeFileText(file_bytes)), section, key);
+}
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
-    auto v = Lookup(LoadLines(path_), section, key);
+    auto v = IniLookup(LoadBytes(path_), section, key);
     return v ? *v : def;
 }
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-    auto v = Lookup(LoadLines(path_), section, key);
+    auto v = IniLookup(LoadBytes(path_), section, key);
     if (!v) return def;
     auto n = ParseInt(*v);
     return n ? *n : def;
@@ -95,11 +95,16 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 }
 
 bool IniFile::KeyExists(const std::string& section, const std::string& key) const {
-    return Lookup(LoadLines(path_), section, key).has_value();
+    return IniLookup(LoadBytes(path_), section, key).has_value();
 }
 
 std::string IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
-    std::vector<std::string> lines = LoadLines(path_);
+    return WriteFileAtomic(path_, IniWithKey(LoadBytes(path_), section, key, value));
+}
+
+std::string IniWithKey(std::string_view file_bytes, const std::string& section, const std::string& key,
+                       const std::string& value) {
+    std::vector<std::string> lines = SplitLines(DecodeFileText(file_bytes));
     const std::string fs = Fold(section), fk = Fold(key);
     const std::string entry = key + "=" + value;
     bool in_section = false;
@@ -139,7 +144,7 @@ std::string IniFile::WriteString(const std::string& section, const std::string& 
     }
     std::string out;
     for (const auto& l : lines) out += Utf8ToCp1251(l) + "\r\n";
-    return WriteFileAtomic(path_, out);
+    return out;
 }
 
 std::string IniFile::WriteInteger(const std::string& section, const std::string& key, int value) const {

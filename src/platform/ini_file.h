@@ -7,9 +7,17 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace iec {
+
+// The same rules on a file's content, for callers that hold the bytes: the value of a key, or nothing; and the
+// content with one key set (Windows-1251, CR LF).
+std::optional<std::string> IniLookup(std::string_view file_bytes, const std::string& section, const std::string& key);
+std::string IniWithKey(std::string_view file_bytes, const std::string& section, const std::string& key,
+                       const std::string& value);
 
 class IniFile {
 public:

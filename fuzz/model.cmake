@@ -1,0 +1,2 @@
+iec_fuzz_target(fuzz_station_file model_station_file.cpp iec_model)
+iec_fuzz_target(fuzz_ini_file model_ini_file.cpp iec_platform iec_model)

@@ -1,0 +1,33 @@
+// A TCP client for a serial-to-Ethernet converter: connect and read with time-outs, and a plain view of whether
+// the connection is up.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace iec {
+
+class TcpClient {
+public:
+    TcpClient() = default;
+    ~TcpClient();
+    TcpClient(const TcpClient&) = delete;
+    TcpClient& operator=(const TcpClient&) = delete;
+
+    // Resolves the host and connects within timeout_ms; returns an empty string on success, else the reason.
+    std::string Connect(const std::string& host, uint16_t port, int timeout_ms);
+    void Disconnect();
+    bool Connected() const { return fd_ >= 0; }
+
+    // Sends every octet; false (and the connection is closed) when the peer is gone.
+    bool Write(std::string_view bytes);
+    // Waits up to timeout_ms for the first octet, then takes every octet already received. A peer that closed the
+    // connection leaves the client disconnected; `error` tells a failure from silence.
+    std::string ReadAvailable(int timeout_ms, bool* error = nullptr);
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace iec

@@ -1,0 +1,66 @@
+#include "iec101/serial_station_line.h"
+
+#include <cmath>
+
+namespace iec {
+namespace {
+
+// Rounded to the nearest integer, halves to even, as the time-out table has always been computed.
+int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
+
+}  // namespace
+
+SerialReadTimeouts SerialTimeoutsFor(int baud, int T) {
+    if (T >= 700) return {0, T};
+    if (baud < 1) baud = 300;
+    const double b = baud;
+    const int interval = RoundHalfEven(192000.0 / b) + T;
+    const int total = RoundHalfEven(220.0 / b * 1000.0) + RoundHalfEven(9600.0 / b) * 150 + T + 5;
+    return {interval, total};
+}
+
+bool SerialStationLine::OpenPort() {
+    if (port_.IsOpen()) return true;
+    if (!port_.Open(port_name_).empty()) {
+        pauser_.Pause(1000);
+        return false;
+    }
+    return true;
+}
+
+bool SerialStationLine::SetupPort(TIecDeviceVV& row) {
+    const std::string wanted = "baud=" + std::to_string(row.BaudRate) + " parity=" + row.Parity + " data=8 stop=1";
+    if (wanted == Tekush_Config_string_ComPort) return true;
+    // The settings count as applied even when applying fails (for instance while the port is not open).
+    Tekush_Config_string_ComPort = wanted;
+    ++reconfigurations_;
+    bool ok = true;
+    if (!row.Virtual_com) {
+        const char parity = row.Parity.empty() ? 'N' : row.Parity[0];
+        ok = port_.ApplyLine({row.BaudRate, parity}).empty();
+    }
+    int T = ctx_.Timeout_Merc230.load();
+    if (T < 20) {
+        T = 20;
+        ctx_.Timeout_Merc230.store(T);
+    }
+    if (T < 700 && row.BaudRate < 1) row.BaudRate = 300;  // a later pass reconfigures at 300 baud
+    port_.SetTimeouts(SerialTimeoutsFor(row.BaudRate, T));
+    return ok && port_.IsOpen();
+}
+
+void SerialStationLine::WritePort(std::string_view octets) {
+    if (ctx_.redundancy.ReserveIdle()) return;
+    port_.Write(octets);
+    log_.Write(log_.Time() + " -> " + BytesToHex(octets));
+}
+
+std::string SerialStationLine::ReadPort() {
+    if (ctx_.redundancy.ReserveIdle()) return {};
+    std::string sr = port_.Read(4096);
+    if (sr.size() >= 2000) sr.clear();
+    log_.Write(log_.Time() + " <- " + BytesToHex(sr));
+    return sr;
+}
+
+}  // namespace iec

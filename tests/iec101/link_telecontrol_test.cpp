@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "hex.h"
+#include "iec101/asdu_build.h"
+#include "link_fixture.h"
+
+namespace iec {
+namespace {
+
+using test::Hex;
+using test::LinkUnderTest;
+using test::ToHex;
+
+// Link up and FCB at 0, so the next frame built after a good answer carries FCB 1.
+void Ready(LinkUnderTest& t, int qu = 0) {
+    t.dev.tu_bit_QU = qu;
+    t.Establish();
+    t.Send();
+    t.Answer(Hex("10 09 05 0E 16"));
+}
+
+void Queue(LinkUnderTest& t) {
+    t.dev.tek_type_tu_t = t.link.TU().Type_TU_45_46;
+    AsduPtr slot;
+    CreateAsduTU(t.dev, slot);
+    t.tx.Put(slot);
+}
+
+TEST(Telecontrol, SingleCommandSelectThenExecute) {
+    LinkUnderTest t;
+    Ready(t);
+    t.link.ArmCommand(5, 16385, 0, true);
+    Queue(t);
+    t.Send();
+    t.Answer(Hex("10 09 05 0E 16"));
+    EXPECT_EQ(ToHex(t.Send()), "68 09 09 68 73 05 2D 01 06 05 01 40 81 73 16");
+    TuState tu = t.link.TU();
+    EXPECT_FALSE(tu.select_tu);
+    EXPECT_TRUE(tu.exec_tu);
+    EXPECT_FALSE(t.dev.error_tu);
+
+    t.Answer(Hex("10 00 05 05 16"));  // the station acknowledges the frame
+    t.dev.select_get = true;          // its activation confirmation arrived
+    Queue(t);
+    t.Send();
+    t.Answer(Hex("10 09 05 0E 16"));
+    const auto frame = t.Send();
+    ASSERT_EQ(frame.size(), 15u);
+    EXPECT_EQ(frame[6], 45);
+    EXPECT_EQ(frame[12], 0x01);
+    tu = t.link.TU();
+    EXPECT_FALSE(tu.exec_tu);
+    EXPECT_FALSE(t.dev.select_get);
+    EXPECT_TRUE(t.dev.error_tu);  // until the station confirms the execute
+}
+
+TEST(Telecontrol, CommandOctets) {
+    struct Case { int kind; bool on; int qu; int type; uint8_t first; };
+    const Case cases[] = {
+        {3, false, 2, 46, 0x09},  // double, direct, off, long pulse
+        {2, true, 1, 46, 0x86},   // double, select, on, short pulse
+        {1, false, 0, 45, 0x00},  // single, direct, off
+        {0, false, 3, 45, 0x8C},  // single, select, off, persistent
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        LinkUnderTest t;
+        Ready(t, c.qu);
+        t.link.ArmCommand(5, 100, c.kind, c.on);
+        Queue(t);
+        t.Send();
+        t.Answer(Hex("10 09 05 0E 16"));
+        const auto frame = t.Send();
+        ASSERT_EQ(frame.size(), 15u);
+        EXPECT_EQ(frame[6], c.type);
+        EXPECT_EQ(frame[12], c.first);
+    }
+    LinkUnderTest t;
+    Ready(t, 1);
+    t.link.ArmCommand(5, 100, 2, true);
+    t.link.WithTU([](TuState& tu) {
+        tu.select_tu = false;
+        tu.exec_tu = true;
+    });
+    Queue(t);
+    t.Send();
+    t.Answer(Hex("10 09 05 0E 16"));
+    EXPECT_EQ(t.Send()[12], 0x06);
+}
+
+TEST(Telecontrol, EndedCommandWaitingInTheMailboxIsNotSent) {
+    LinkUnderTest t;
+    Ready(t);
+    t.link.ArmCommand(5, 100, 1, true);
+    Queue(t);
+    t.link.WithTU([](TuState& tu) {  // supervision ends it before it went out
+        tu.exec_tu = false;
+        tu.Asdu_Adr_TU = 0;
+        tu.Obj_addr_TU = 0;
+    });
+    t.Send();
+    t.Answer(Hex("10 09 05 0E 16"));
+    EXPECT_EQ(ToHex(t.Send()), "10 7B 05 80 16");
+    EXPECT_EQ(t.link.counters.staleCommand, 1u);
+}
+
+TEST(Telecontrol, WaitsForTheLinkAndBehindClassOneData) {
+    LinkUnderTest t;
+    t.link.ArmCommand(5, 100, 1, true);
+    Queue(t);
+    t.link.Work(t.dev, t.rx, false, t.tx);
+    EXPECT_EQ(ToHex(t.Send()), "10 40 05 45 16");
+    t.Answer(Hex("10 00 05 05 16"));
+    EXPECT_EQ(ToHex(t.Send()), "10 49 05 4E 16");
+    t.Answer(Hex("10 2B 05 30 16"));  // link status with ACD
+    EXPECT_EQ(ToHex(t.Send()), "10 7A 05 7F 16");
+    EXPECT_FALSE(t.tx.Empty());
+    t.Answer(Hex("10 09 05 0E 16"));
+    EXPECT_EQ(t.Send()[6], 45);
+}
+
+TEST(Telecontrol, FirstPollSendsAWaitingAsduBeforeClassOneOnce) {
+    LinkUnderTest t;
+    t.dev.First_opros = true;
+    t.Establish();
+    t.Send();
+    t.Answer(Hex("10 28 05 2D 16"));  // ACD
+    AsduPtr gi;
+    CreateAsduGI(t.dev, gi);
+    t.tx.Put(gi);
+    t.Send();
+    t.Answer(Hex("10 28 05 2D 16"));
+    EXPECT_EQ(t.Send()[6], 100);
+    EXPECT_FALSE(t.dev.First_opros);
+    CreateAsduGI(t.dev, gi);
+    t.tx.Put(gi);
+    t.Answer(Hex("10 28 05 2D 16"));
+    EXPECT_EQ(ToHex(t.Send()).substr(0, 5), "10 5A");  // now it waits behind class 1
+}
+
+TEST(Telecontrol, ArmingFromAnotherThreadIsSeenWhole) {
+    TIEC101 link;
+    std::atomic<bool> stop{false};
+    std::thread arming([&] {
+        for (int i = 1; i < 20000; ++i) link.ArmCommand(i, i, i % 4, (i & 1) != 0);
+        stop = true;
+    });
+    int torn = 0;
+    while (!stop) {
+        const TuState tu = link.TU();
+        const int i = tu.Asdu_Adr_TU;
+        if (tu.Obj_addr_TU != i || (i != 0 && tu.Type_TU_45_46 != i % 4) || (i != 0 && tu.tuCommand != ((i & 1) != 0))) {
+            ++torn;
+        }
+    }
+    arming.join();
+    EXPECT_EQ(torn, 0);
+}
+
+}  // namespace
+}  // namespace iec

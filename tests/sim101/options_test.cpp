@@ -91,6 +91,12 @@ TEST(Options, ErrorsNameTheProblem) {
     EXPECT_EQ(error({"--station", "1", "--point", "M_SP_NA:1,xx"}), "unknown point flag 'xx'");
     EXPECT_EQ(error({"--station", "1", "--point", "C_EP_XX:1"}), "unknown type 'C_EP_XX'");
     EXPECT_EQ(error({"--station", "1", "--point", "103:1"}), "type 103 cannot be simulated");
+    std::vector<std::string> many{"--station", "1"};
+    for (int i = 0; i < 7; ++i) {
+        many.push_back("--point");
+        many.push_back("M_SP_NA:" + std::to_string(i * 10000) + "-" + std::to_string(i * 10000 + 9999));
+    }
+    EXPECT_EQ(error(many), "more than 65536 points in a station");
     ProgramOptions o;
     EXPECT_EQ(ParseConfigText("station 1\npoint M_SP_NA:1 extra\n", o), "line 2: too many words");
     EXPECT_EQ(ParseConfigText("config other.cfg\n", o), "line 1: a configuration file cannot name another");

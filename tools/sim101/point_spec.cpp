@@ -5,7 +5,8 @@
 namespace iec::sim {
 namespace {
 
-constexpr uint32_t kMaxRange = 10000;  // points per spec, so a typing error cannot exhaust memory
+constexpr uint32_t kMaxRange = 10000;     // points per spec, so a typing error cannot exhaust memory
+constexpr size_t kMaxStationPoints = 65536;  // and per station, whatever a file holds
 
 std::optional<uint32_t> ParseAddress(std::string_view text) {
     const auto v = ParseInt(text);
@@ -102,6 +103,7 @@ std::string AddPointSpec(std::string_view spec, StationConfig& station) {
             else if (parts[i] == "refuse") c.refuse = true;
             else return "unknown command flag '" + std::string(parts[i]) + "'";
         }
+        if (station.commands.size() >= kMaxStationPoints) return "more than 65536 commands in a station";
         station.commands.push_back(c);
         return {};
     }
@@ -138,6 +140,7 @@ std::string AddPointSpec(std::string_view spec, StationConfig& station) {
     const auto last = ParseAddress(last_text);
     if (!first || !last || *last < *first) return "bad address in '" + std::string(spec) + "'";
     if (*last - *first >= kMaxRange) return "more than 10000 points in '" + std::string(spec) + "'";
+    if (station.points.size() + (*last - *first) >= kMaxStationPoints) return "more than 65536 points in a station";
     for (uint32_t a = *first;; ++a) {
         p.address = a;
         station.points.push_back(p);

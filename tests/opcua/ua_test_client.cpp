@@ -173,9 +173,9 @@ std::optional<Response> TestClient::Call(const BinaryWriter& request, size_t chu
         out.insert(out.end(), frame.begin(), frame.end());
         at += n;
     } while (at < body.size());
-    auto responses = Decode(Exchange(out));
-    if (responses.empty()) return std::nullopt;
-    return responses.back();
+    last_responses_ = Decode(Exchange(out));
+    if (last_responses_.empty()) return std::nullopt;
+    return last_responses_.back();
 }
 
 std::vector<Response> TestClient::TakeResponses() {

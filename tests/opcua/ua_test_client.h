@@ -64,6 +64,8 @@ public:
     bool StartSession(const std::string& user = "", const std::string& password = "",
                       StatusCode* activate_result = nullptr);
     const NodeId& token() const { return authentication_token_; }
+    // Every response of the last Call, in order (a Call can release earlier waiting requests too).
+    const std::vector<Response>& last_responses() const { return last_responses_; }
     bool closed() const;
     uint32_t next_request_id() { return ++request_id_; }
 
@@ -79,6 +81,7 @@ private:
     uint32_t request_id_ = 0;
     NodeId authentication_token_;
     std::vector<uint8_t> partial_;
+    std::vector<Response> last_responses_;
 };
 
 }  // namespace iec::ua::test

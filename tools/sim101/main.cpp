@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         std::unique_ptr<Endpoint> endpoint;
         switch (options.transport) {
             case Transport::Pty: endpoint = CreatePty(); break;
-            case Transport::Tcp: endpoint = ListenTcp(options.tcp_port); break;
+            case Transport::Tcp: endpoint = ListenTcp(options.bind_address, options.tcp_port); break;
             default: endpoint = OpenSerialDevice(options.device, options.baud, options.parity); break;
         }
         Line line(options.line);

@@ -50,6 +50,11 @@ struct Parser {
             out.transport = Transport::Tcp;
             return set_int(out.tcp_port, 0, 65535);
         }
+        if (name == "bind") {
+            if (!arg(v)) return missing();
+            out.bind_address = v;
+            return {};
+        }
         if (name == "device") {
             if (!arg(v)) return missing();
             out.transport = Transport::Device;
@@ -210,6 +215,7 @@ Line (one of):
   DEVICE                 a serial port or pseudo-terminal path, e.g. /dev/ttyUSB0
   --pty                  create a pseudo-terminal pair; the path for the master is printed
   --tcp PORT             listen on 127.0.0.1:PORT like a serial-to-Ethernet converter (0: any free port)
+  --bind ADDR            listen on this IPv4 address instead of 127.0.0.1 (0.0.0.0: every interface)
   --baud N, --parity N|E|O   serial settings of DEVICE (default 9600, E; 8 data bits, 1 stop bit)
 
 Field widths of the line (octets):
@@ -244,7 +250,7 @@ Faults from the start (all stations; see the control commands to change them lat
   --silent  --garbage  --bad-checksum  --delay MS
 
 Output (stdout, one line each, flushed):
-  ready pty PATH | ready tcp 127.0.0.1 PORT | ready serial PATH
+  ready pty PATH | ready tcp ADDR PORT | ready serial PATH
   connection open | connection closed            (TCP)
   command link=L ca=A type=T cause=C [ioa=I ...] -> positive | negative cause=N | none
   ok ... | error ...                             (answers to control commands)

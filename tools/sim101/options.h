@@ -16,6 +16,7 @@ struct ProgramOptions {
     Transport transport = Transport::None;
     std::string device;
     int tcp_port = -1;  // 0 lets the system choose a free port; the chosen one is printed
+    std::string bind_address = "127.0.0.1";
     int baud = 9600;
     char parity = 'E';  // IEC 60870-5-101 asks for 8 data bits, even parity, 1 stop bit
     LineConfig line;

@@ -15,7 +15,7 @@
 namespace iec::sim {
 namespace {
 
-int OpenListener(int port) {
+int OpenListener(in_addr address, int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return -1;
     const int one = 1;
@@ -23,7 +23,7 @@ int OpenListener(int port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_addr = address;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0) {
         ::close(fd);
         return -1;
@@ -33,10 +33,12 @@ int OpenListener(int port) {
 
 class TcpLine final : public Endpoint {
 public:
-    explicit TcpLine(int port) {
-        listen_fd_ = OpenListener(port);
-        if (listen_fd_ < 0) throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ": " +
-                                                     std::strerror(errno));
+    TcpLine(const std::string& address, int port) : text_(address) {
+        if (::inet_pton(AF_INET, address.c_str(), &address_) != 1)
+            throw std::runtime_error("not an IPv4 address: " + address);
+        listen_fd_ = OpenListener(address_, port);
+        if (listen_fd_ < 0) throw std::runtime_error("cannot listen on " + address + ":" + std::to_string(port) +
+                                                     ": " + std::strerror(errno));
         sockaddr_in a{};
         socklen_t len = sizeof a;
         ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&a), &len);
@@ -49,7 +51,7 @@ public:
     TcpLine(const TcpLine&) = delete;
     TcpLine& operator=(const TcpLine&) = delete;
 
-    std::string ReadyText() const override { return "ready tcp 127.0.0.1 " + std::to_string(port_); }
+    std::string ReadyText() const override { return "ready tcp " + text_ + " " + std::to_string(port_); }
 
     void AddPollFds(std::vector<pollfd>& fds) const override {
         if (listen_fd_ >= 0) fds.push_back({listen_fd_, POLLIN, 0});
@@ -59,7 +61,7 @@ public:
     bool Service(const std::vector<pollfd>& fds, std::vector<uint8_t>& received, int64_t now_ms,
                  const PrintLine& print) override {
         if (listen_fd_ < 0 && reopen_at_ >= 0 && now_ms >= reopen_at_) {
-            listen_fd_ = OpenListener(port_);
+            listen_fd_ = OpenListener(address_, port_);
             reopen_at_ = listen_fd_ >= 0 ? -1 : now_ms + 100;
         }
         bool conn_ready = false;
@@ -133,6 +135,8 @@ private:
         conn_fd_ = -1;
     }
 
+    std::string text_;
+    in_addr address_{};
     int listen_fd_ = -1;
     int conn_fd_ = -1;
     int port_ = 0;
@@ -141,6 +145,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Endpoint> ListenTcp(int port) { return std::make_unique<TcpLine>(port); }
+std::unique_ptr<Endpoint> ListenTcp(const std::string& address, int port) {
+    return std::make_unique<TcpLine>(address, port);
+}
 
 }  // namespace iec::sim

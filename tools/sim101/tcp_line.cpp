@@ -114,14 +114,16 @@ public:
     }
 
     bool Drop(int64_t refuse_ms, int64_t now_ms, const PrintLine& print) override {
-        if (conn_fd_ >= 0) {
-            CloseConnection();
-            print("connection closed");
-        }
+        // The listener closes first: a master that sees its connection end and reconnects at once must find the
+        // port already closed.
         if (refuse_ms > 0 && listen_fd_ >= 0) {
             ::close(listen_fd_);
             listen_fd_ = -1;
             reopen_at_ = now_ms + refuse_ms;
+        }
+        if (conn_fd_ >= 0) {
+            CloseConnection();
+            print("connection closed");
         }
         return true;
     }

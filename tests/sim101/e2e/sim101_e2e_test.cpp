@@ -133,8 +133,9 @@ TEST(Sim101Tcp, ConverterDropsAndComesBack) {
     EXPECT_EQ(again.Ask(Fixed("5A 05")), "68 09 09 68 28 05 64 01 07 05 00 00 14 B2 16");
 
     // A converter that goes away for a while refuses connections, then accepts them again.
-    sim.Send("drop 300");
+    sim.Send("drop 1000");
     EXPECT_TRUE(again.WaitClosed());
+    ASSERT_EQ(sim.WaitLine("ok drop 1000"), "ok drop 1000");
     EXPECT_EQ(RawMaster::ConnectTcp(port).fd(), -1);
     int fd = -1;
     for (int i = 0; i < 100 && fd < 0; ++i) {

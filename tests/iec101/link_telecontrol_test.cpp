@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "hex.h"
 #include "iec101/asdu_build.h"
 #include "link_fixture.h"
@@ -139,25 +136,6 @@ TEST(Telecontrol, FirstPollSendsAWaitingAsduBeforeClassOneOnce) {
     t.tx.Put(gi);
     t.Answer(Hex("10 28 05 2D 16"));
     EXPECT_EQ(ToHex(t.Send()).substr(0, 5), "10 5A");  // now it waits behind class 1
-}
-
-TEST(Telecontrol, ArmingFromAnotherThreadIsSeenWhole) {
-    TIEC101 link;
-    std::atomic<bool> stop{false};
-    std::thread arming([&] {
-        for (int i = 1; i < 20000; ++i) link.ArmCommand(i, i, i % 4, (i & 1) != 0);
-        stop = true;
-    });
-    int torn = 0;
-    while (!stop) {
-        const TuState tu = link.TU();
-        const int i = tu.Asdu_Adr_TU;
-        if (tu.Obj_addr_TU != i || (i != 0 && tu.Type_TU_45_46 != i % 4) || (i != 0 && tu.tuCommand != ((i & 1) != 0))) {
-            ++torn;
-        }
-    }
-    arming.join();
-    EXPECT_EQ(torn, 0);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "model/tag_signal.h"
@@ -172,29 +170,6 @@ TEST(TagSignal, TypeWithoutUnpackingRuleIsReported) {
     const std::string err = s.ChangeVal(kEpTa, Bytes{1, 2, 3}, 0, DateTime());
     EXPECT_EQ(err, "ChangeVal(). Нет распаковки байта качества для кода:(M_EP_TA) Информация о работе релейной защиты");
     EXPECT_EQ(s.Value().pdc, nullptr);
-}
-
-TEST(TagSignal, ReadersSeeValueQualityAndTimeOfOneElement) {
-    // Each element's value octet, quality and time are derived from one number; a torn read would mix two.
-    TTagSignal s;
-    std::atomic<bool> stop{false};
-    std::thread writer([&] {
-        for (int i = 1; i < 20000; ++i) {
-            const uint8_t v = static_cast<uint8_t>(i & 0x7F);
-            s.ChangeVal(kStNa, Bytes{v, static_cast<uint8_t>(v & 0x30)}, 0, DateTime(45000.0 + v));
-        }
-        stop = true;
-    });
-    int mismatches = 0;
-    while (!stop) {
-        const ArmValue a = Read(s);
-        if (!a.hasTime) continue;
-        const int raw = static_cast<int>(a.time.days() - 45000.0);
-        const int v = (raw & 0x40) ? (raw & 0x7F) - 128 : (raw & 0x3F);
-        if (a.value != v || a.quality != (raw & 0x30)) ++mismatches;
-    }
-    writer.join();
-    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

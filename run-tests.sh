@@ -9,10 +9,11 @@ cd "$(dirname "$0")"
 mode=${1:-}
 flags=()
 select=()
+target=()
 case "$mode" in
   "")     dir=build ;;
   --asan) dir=build-asan; flags=(-DIEC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L unit) ;;
-  --tsan) dir=build-tsan; flags=(-DIEC_TSAN=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L tsan) ;;
+  --tsan) dir=build-tsan; flags=(-DIEC_TSAN=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L tsan); target=(--target tsan_tests) ;;
   *) echo "usage: $0 [--asan|--tsan]" >&2; exit 2 ;;
 esac
 
@@ -22,5 +23,5 @@ if [ -f tests/opcua/node/package.json ] && [ ! -d tests/opcua/node/node_modules 
 fi
 
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir"
+cmake --build "$dir" "${target[@]}"
 ctest --test-dir "$dir" --output-on-failure -j2 "${select[@]}"

@@ -39,4 +39,18 @@ private:
     std::atomic<int64_t> mono_ms_{0};
 };
 
+// Real time shifted by an offset the test moves forward: the line runs in real time while the protocol's
+// periods (due times, supervision, reconnect) can be skipped. Safe from any thread.
+class OffsetClock final : public Clock {
+public:
+    DateTime Now() const override {
+        return DateTime(SystemClock::Instance().Now().days() + offset_ms_.load() * DateTime::kOneMs);
+    }
+    int64_t MonotonicMs() const override { return SystemClock::Instance().MonotonicMs() + offset_ms_.load(); }
+    void AdvanceMs(int64_t ms) { offset_ms_.fetch_add(ms); }
+
+private:
+    std::atomic<int64_t> offset_ms_{0};
+};
+
 }  // namespace iec

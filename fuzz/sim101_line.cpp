@@ -43,9 +43,10 @@ LineConfig MakeConfig(uint8_t selector) {
     c.widths.cause = 1 + ((selector >> 1) & 1);
     c.widths.common = 1 + ((selector >> 2) & 1);
     c.widths.object = 1 + ((selector >> 3) & 3) % 3;
+    c.application.sequence = (selector & 0x20) != 0;
     c.link.single_char = (selector & 0x40) != 0;
     c.application.interrogation_with_time = (selector & 0x80) != 0;
-    c.application.spontaneous_per_second = 50;
+    c.application.spontaneous_per_second = 5;
     c.application.class1_capacity = 64;
     c.frame_gap_ms = 100;
     for (uint32_t link : {1u, 2u}) {

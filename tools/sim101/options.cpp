@@ -124,6 +124,7 @@ struct Parser {
         }
         if (name == "single-char") { out.line.link.single_char = true; return {}; }
         if (name == "end-of-init") { out.line.application.end_of_init = true; return {}; }
+        if (name == "sequence") { out.line.application.sequence = true; return {}; }
         if (name == "gi-with-time") { out.line.application.interrogation_with_time = true; return {}; }
         if (name == "select-timeout") {
             int ms = 0;
@@ -242,6 +243,7 @@ Behaviour:
   --single-char          answer with 0xE5 instead of ACK / no data where ACD is 0
   --end-of-init          send end of initialisation (M_EI_NA) after the first link reset
   --gi-with-time         answer interrogations with the time-tagged types (standard: without time tag)
+  --sequence             send runs of consecutive addresses as SQ = 1 sequences (types without time tag)
   --select-timeout MS    a select is valid this long (default 30000)
   --unknown-object-cause 47|7   cause (with P/N = 1) for an unknown object (default 47)
   --frame-gap MS         discard a partial frame after this idle time (default 1000, 0 = never)

@@ -5,6 +5,7 @@
 
 #include "sim101/asdu.h"
 #include "sim101/frame.h"
+#include "sim101/packing.h"
 
 namespace iec::sim {
 
@@ -54,8 +55,7 @@ void Station::Mirror(std::span<const uint8_t> asdu, uint8_t cause, uint32_t comm
 
 void Station::QueuePoints(const std::vector<const Point*>& points, uint8_t cause, bool with_time,
                           uint8_t originator) {
-    // Points of one type share an ASDU (SQ = 0, one address per object) until it is full; types keep the order
-    // in which they first appear among the points.
+    // Types keep the order in which they first appear among the points.
     std::vector<uint8_t> order;
     std::map<uint8_t, std::vector<const Point*>> by_type;
     for (const Point* p : points) {
@@ -63,28 +63,12 @@ void Station::QueuePoints(const std::vector<const Point*>& points, uint8_t cause
         if (!by_type.contains(code)) order.push_back(code);
         by_type[code].push_back(p);
     }
-    const size_t max_asdu = MaxAsduOctets(widths_.link);
+    std::vector<std::vector<uint8_t>> asdus;
     for (uint8_t code : order) {
-        const TypeInfo* type = FindType(code);
-        const size_t per_object = static_cast<size_t>(widths_.object) + type->element_octets + type->time_octets;
-        const size_t fit = std::min<size_t>(127, (max_asdu - HeaderOctets(widths_)) / per_object);
-        const auto& list = by_type[code];
-        for (size_t first = 0; first < list.size(); first += fit) {
-            const size_t n = std::min(fit, list.size() - first);
-            std::vector<uint8_t> asdu;
-            AppendAsduHeader(asdu, widths_,
-                             {code, static_cast<uint8_t>(n), cause, originator, config_.common_address});
-            for (size_t i = first; i < first + n; ++i) {
-                const Point& p = *list[i];
-                AppendLe(asdu, p.address, widths_.object);
-                Point shown = p;
-                shown.type = type;
-                AppendElement(shown, asdu);
-                if (type->time_octets > 0) AppendTimeTag(p.changed, type->time_octets, asdu);
-            }
-            Queue(std::move(asdu));
-        }
+        PackPoints(*FindType(code), by_type[code], AsduHeader{0, 0, cause, originator, config_.common_address},
+                   widths_, options_.sequence, asdus);
     }
+    for (auto& a : asdus) Queue(std::move(a));
 }
 
 void Station::ReportChange(const Point& p, uint8_t cause) { QueuePoints({&p}, cause, true, 0); }

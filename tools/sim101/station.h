@@ -34,6 +34,7 @@ struct StationConfig {
 struct ApplicationOptions {
     bool interrogation_with_time = false;  // answer interrogations with the configured (time-tagged) types
     bool end_of_init = false;              // queue M_EI_NA after the first reset of the remote link
+    bool sequence = false;                 // consecutive addresses as SQ = 1 sequences (types without time tag)
     int64_t select_timeout_ms = 30000;
     // Cause of the answer to a command, read or interrogation of an unknown object, always with P/N = 1:
     // 47 (unknown information object address) or 7 (a negative activation confirmation).

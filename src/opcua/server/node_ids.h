@@ -73,6 +73,7 @@ constexpr uint32_t kMaxNodesPerRegisterNodes = 11711;
 constexpr uint32_t kMaxNodesPerTranslateBrowsePathsToNodeIds = 11712;
 constexpr uint32_t kMaxNodesPerNodeManagement = 11713;
 constexpr uint32_t kMaxMonitoredItemsPerCall = 11714;
+constexpr uint32_t kMaxMonitoredItemsQueueSize = 31916;
 constexpr uint32_t kRedundancySupport = 3709;
 
 }  // namespace iec::ua::id

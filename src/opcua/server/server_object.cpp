@@ -72,6 +72,7 @@ std::optional<Variant> ServerObjectValue(const ServerState& s, uint32_t ns0_id, 
         case id::kMaxNodesPerMethodCall:
         case id::kMaxNodesPerNodeManagement: return Variant::UInt32(1);
         case id::kMaxMonitoredItemsPerCall: return Variant::UInt32(c.max_monitored_items_per_call);
+        case id::kMaxMonitoredItemsQueueSize: return Variant::UInt32(c.max_queue_size);
         case id::kRedundancySupport: return Variant::Int32(0);
         default: return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "opcua/server/publisher.h"
+#include "opcua/server/responder.h"
 #include "opcua/server/services.h"
 #include "opcua/server/status_codes.h"
 
@@ -159,7 +160,8 @@ StatusCode DeleteSubscriptions(ServiceContext& ctx, BinaryReader& r, BinaryWrite
     if (ctx.session->subscriptions.empty()) {
         for (const PendingPublish& p : ctx.session->publish_queue) {
             if (SecureChannel* ch = ctx.server.FindChannel(p.channel_id)) {
-                ch->Send(p.request_id, EncodeServiceFault(ctx.now.utc, p.request_handle, kBadNoSubscription));
+                SendServiceFault(*ch, p.request_id, p.request_handle, kBadNoSubscription, ctx.now.utc,
+                                 ctx.server.counters);
             }
         }
         ctx.session->publish_queue.clear();

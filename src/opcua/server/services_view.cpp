@@ -32,8 +32,7 @@ NodeId TypeDefinitionOf(const Node& n) {
     return {};
 }
 
-void WriteReferenceDescription(BinaryWriter& w, const AddressSpace& space, const Reference& ref, const Node* target,
-                               uint32_t mask) {
+void WriteReferenceDescription(BinaryWriter& w, const Reference& ref, const Node* target, uint32_t mask) {
     WriteNodeId(w, (mask & kMaskReferenceType) ? ref.type : NodeId{});
     w.Boolean(ref.forward);
     WriteExpandedNodeId(w, {ref.target, {}, 0});
@@ -46,7 +45,6 @@ void WriteReferenceDescription(BinaryWriter& w, const AddressSpace& space, const
         type_definition = TypeDefinitionOf(*target);
     }
     WriteExpandedNodeId(w, {type_definition, {}, 0});
-    (void)space;
 }
 
 // Writes up to max references of c starting at c.next; returns true when some are left.
@@ -103,7 +101,7 @@ void BrowseOne(ServiceContext& ctx, BinaryReader& r, BinaryWriter& w, uint32_t m
         const Node* target = space.Find(ref.target);
         if (class_mask != 0 && target && !(class_mask & static_cast<uint32_t>(target->node_class))) continue;
         c.offsets.push_back(refs.size());
-        WriteReferenceDescription(refs, space, ref, target, result_mask);
+        WriteReferenceDescription(refs, ref, target, result_mask);
     }
     c.references = refs.Take();
     BinaryWriter batch;

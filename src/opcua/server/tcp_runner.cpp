@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kPollMs = 20;
 constexpr size_t kReadChunk = 65536;
+// A client that stops reading must not make the server hold its notifications without bound.
+constexpr size_t kMaxPendingOutput = 64 * 1024 * 1024;
 // 100-ns intervals from 1601-01-01 to 1970-01-01.
 constexpr int64_t kUnixEpochTicks = 116444736000000000LL;
 
@@ -54,12 +56,18 @@ int OpenListener(uint16_t port, std::string& error) {
 
 // Writes what the socket takes; false when the peer is gone.
 bool Flush(Connection& c) {
-    while (!c.pending.empty()) {
-        ssize_t n = send(c.fd, c.pending.data(), c.pending.size(), MSG_NOSIGNAL);
-        if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-        c.pending.erase(c.pending.begin(), c.pending.begin() + n);
+    size_t sent = 0;
+    bool alive = true;
+    while (sent < c.pending.size()) {
+        ssize_t n = send(c.fd, c.pending.data() + sent, c.pending.size() - sent, MSG_NOSIGNAL);
+        if (n < 0) {
+            alive = errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+            break;
+        }
+        sent += static_cast<size_t>(n);
     }
-    return true;
+    c.pending.erase(c.pending.begin(), c.pending.begin() + static_cast<std::ptrdiff_t>(sent));
+    return alive;
 }
 
 }  // namespace
@@ -125,7 +133,7 @@ int RunTcpServer(UaServer& server, uint16_t port, const std::atomic<bool>& runni
             Connection& c = it->second;
             auto out = server.TakeOutput(c.id);
             c.pending.insert(c.pending.end(), out.begin(), out.end());
-            bool ok = Flush(c);
+            bool ok = Flush(c) && c.pending.size() <= kMaxPendingOutput;
             if (!ok || (server.ShouldClose(c.id) && c.pending.empty())) {
                 server.Disconnect(c.id);
                 close(c.fd);

@@ -202,3 +202,30 @@ TEST(StationSpontaneous, OffByDefault) {
 
 }  // namespace
 }  // namespace iec::sim
+
+namespace iec::sim {
+namespace {
+
+TEST(StationCyclic, MeasuredValuesAsClass2Data) {
+    ApplicationOptions o;
+    o.cyclic_ms = 1000;
+    Station s(test::MakeStation(1, 1, {"M_SP_NA:1=0", "M_ME_NB:2=5", "M_ME_TF:3=0.5"}), FieldWidths{}, o);
+    EXPECT_EQ(s.NextDeadline(), 0);
+    s.Tick(SimTime{500, {}});
+    EXPECT_EQ(s.NextDeadline(), 1500);
+    EXPECT_FALSE(s.HasClass1());
+    const auto first = s.TakeClass2();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(test::ToHex(*first), "0B 01 01 01 02 00 05 00 00");
+    EXPECT_EQ(test::ToHex(*s.TakeClass2()), "0D 01 01 01 03 00 00 00 00 3F 00");
+    EXPECT_FALSE(s.TakeClass2());
+    // A cycle nobody fetched is not stacked on.
+    s.Tick(SimTime{1500, {}});
+    s.Tick(SimTime{2500, {}});
+    int items = 0;
+    while (s.TakeClass2()) ++items;
+    EXPECT_EQ(items, 2);
+}
+
+}  // namespace
+}  // namespace iec::sim

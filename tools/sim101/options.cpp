@@ -116,6 +116,12 @@ struct Parser {
             out.line.application.spontaneous_per_second = *r;
             return {};
         }
+        if (name == "cyclic") {
+            int ms = 0;
+            if (std::string e = set_int(ms, 0, 86400000); !e.empty()) return e;
+            out.line.application.cyclic_ms = ms;
+            return {};
+        }
         if (name == "seed") {
             int seed = 0;
             if (std::string e = set_int(seed, 0, 2147483647); !e.empty()) return e;
@@ -240,6 +246,7 @@ Stations and points (several stations may share the line):
 Behaviour:
   --spont-rate N         spontaneous changes per second and station (class 1, cause 3); default 0
   --seed N               seed of the spontaneous changes
+  --cyclic MS            offer the measured values as class 2 data (cause 1) every MS ms; default: no class 2
   --single-char          answer with 0xE5 instead of ACK / no data where ACD is 0
   --end-of-init          send end of initialisation (M_EI_NA) after the first link reset
   --gi-with-time         answer interrogations with the time-tagged types (standard: without time tag)

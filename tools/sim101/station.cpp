@@ -29,6 +29,13 @@ std::optional<std::vector<uint8_t>> Station::TakeClass1() {
     return asdu;
 }
 
+std::optional<std::vector<uint8_t>> Station::TakeClass2() {
+    if (class2_.empty()) return std::nullopt;
+    auto asdu = std::move(class2_.front());
+    class2_.pop_front();
+    return asdu;
+}
+
 std::vector<std::string> Station::TakeLog() {
     std::vector<std::string> out;
     out.swap(log_);
@@ -69,6 +76,32 @@ void Station::QueuePoints(const std::vector<const Point*>& points, uint8_t cause
                    widths_, options_.sequence, asdus);
     }
     for (auto& a : asdus) Queue(std::move(a));
+}
+
+void Station::QueueCyclic() {
+    // A new cycle starts only when the master has fetched the last one, so a station nobody polls does not
+    // pile up old values.
+    if (!class2_.empty()) return;
+    std::vector<const Point*> measured;
+    for (const auto& p : config_.points) {
+        const PointKind k = p.type->kind;
+        if (k == PointKind::Normalized || k == PointKind::NormalizedNoQuality || k == PointKind::Scaled ||
+            k == PointKind::Float) {
+            measured.push_back(&p);
+        }
+    }
+    std::vector<uint8_t> order;
+    std::map<uint8_t, std::vector<const Point*>> by_type;
+    for (const Point* p : measured) {
+        if (!by_type.contains(p->type->untimed_code)) order.push_back(p->type->untimed_code);
+        by_type[p->type->untimed_code].push_back(p);
+    }
+    std::vector<std::vector<uint8_t>> asdus;
+    for (uint8_t code : order) {
+        PackPoints(*FindType(code), by_type[code], AsduHeader{0, 0, cause::kPeriodic, 0, config_.common_address},
+                   widths_, options_.sequence, asdus);
+    }
+    for (auto& a : asdus) class2_.push_back(std::move(a));
 }
 
 void Station::ReportChange(const Point& p, uint8_t cause) { QueuePoints({&p}, cause, true, 0); }
@@ -245,6 +278,7 @@ void Station::OnResetRemoteLink(const SimTime& now) {
 void Station::OnResetUserProcess(const SimTime& now) {
     (void)now;
     class1_.clear();
+    class2_.clear();
     selection_.reset();
 }
 
@@ -259,6 +293,13 @@ bool Station::SetPoint(uint32_t address, double value, std::optional<uint8_t> q,
 }
 
 void Station::Tick(const SimTime& now) {
+    if (options_.cyclic_ms > 0) {
+        if (next_cyclic_ms_ < 0) next_cyclic_ms_ = now.ms;
+        if (now.ms >= next_cyclic_ms_) {
+            QueueCyclic();
+            next_cyclic_ms_ = now.ms + options_.cyclic_ms;
+        }
+    }
     while (spontaneous_.TakeDue(now.ms)) {
         if (config_.points.empty()) return;
         Point& p = config_.points[spontaneous_.NextIndex(config_.points.size())];
@@ -269,6 +310,11 @@ void Station::Tick(const SimTime& now) {
     }
 }
 
-int64_t Station::NextDeadline() const { return spontaneous_.NextDue(); }
+int64_t Station::NextDeadline() const {
+    const int64_t spontaneous = spontaneous_.NextDue();
+    if (options_.cyclic_ms <= 0) return spontaneous;
+    const int64_t cyclic = next_cyclic_ms_ < 0 ? 0 : next_cyclic_ms_;
+    return spontaneous < 0 ? cyclic : std::min(spontaneous, cyclic);
+}
 
 }  // namespace iec::sim

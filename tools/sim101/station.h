@@ -41,6 +41,8 @@ struct ApplicationOptions {
     uint8_t unknown_object_cause = 47;
     size_t class1_capacity = 4096;
     double spontaneous_per_second = 0;
+    // Every this many ms the measured values are offered as class 2 data with cause 1 (periodic); 0: never.
+    int64_t cyclic_ms = 0;
     uint32_t seed = 1;
 };
 
@@ -60,7 +62,7 @@ public:
     bool CanAcceptUserData() const override { return class1_.size() < options_.class1_capacity; }
     bool HasClass1() const override { return !class1_.empty(); }
     std::optional<std::vector<uint8_t>> TakeClass1() override;
-    std::optional<std::vector<uint8_t>> TakeClass2() override { return std::nullopt; }
+    std::optional<std::vector<uint8_t>> TakeClass2() override;
     void OnResetRemoteLink(const SimTime& now) override;
     void OnResetUserProcess(const SimTime& now) override;
 
@@ -82,6 +84,7 @@ public:
 
 private:
     void Queue(std::vector<uint8_t> asdu);
+    void QueueCyclic();
     void Mirror(std::span<const uint8_t> asdu, uint8_t cause, uint32_t common);
     void QueuePoints(const std::vector<const Point*>& points, uint8_t cause, bool with_time, uint8_t originator);
     void ReportChange(const Point& p, uint8_t cause);
@@ -108,6 +111,8 @@ private:
     FieldWidths widths_;
     ApplicationOptions options_;
     std::deque<std::vector<uint8_t>> class1_;
+    std::deque<std::vector<uint8_t>> class2_;
+    int64_t next_cyclic_ms_ = -1;
     std::optional<Selection> selection_;
     std::vector<uint32_t> refused_points_;  // points commanded directly whose commands are refused
     SpontaneousSource spontaneous_;

@@ -43,6 +43,7 @@ constexpr uint8_t kRead = 102;              // C_RD_NA
 
 // Causes of transmission (the low six bits of the cause octet); bit 6 is P/N, the negative confirmation.
 namespace cause {
+constexpr uint8_t kPeriodic = 1;
 constexpr uint8_t kSpontaneous = 3;
 constexpr uint8_t kInitialised = 4;
 constexpr uint8_t kRequest = 5;

@@ -48,6 +48,7 @@ LineConfig MakeConfig(uint8_t selector) {
     c.application.interrogation_with_time = (selector & 0x80) != 0;
     c.application.spontaneous_per_second = 5;
     c.application.class1_capacity = 64;
+    c.application.cyclic_ms = 200;
     c.frame_gap_ms = 100;
     for (uint32_t link : {1u, 2u}) {
         StationConfig s;

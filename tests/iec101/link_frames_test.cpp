@@ -204,6 +204,33 @@ TEST(LinkReceive, MoreThanFiveHundredTwelveOctetsEmptyTheAssembler) {
     EXPECT_EQ(t.link.RxLenkd1(), static_cast<int>(PROT_BUF_SIZE));
 }
 
+TEST(LinkReceive, LeftoverGarbageAndShortAsdusAreCounted) {
+    LinkUnderTest t;
+    t.link.ReceivePut(Hex("10 0B 05 10 16 FF FF FF FF FF"));
+    EXPECT_TRUE(t.link.ReceiveGetKadr(t.dev));
+    EXPECT_FALSE(t.link.ReceiveGetKadr(t.dev));  // the rest begins with no start octet
+    EXPECT_EQ(t.link.counters.garbageDiscarded, 1u);
+    EXPECT_EQ(t.link.RxLenkd1(), 0);
+
+    t.Establish();
+    t.Send();
+    EXPECT_TRUE(t.Answer(Hex("68 03 03 68 08 05 01 0E 16")));  // a frame, but no whole ASDU header
+    EXPECT_EQ(t.link.counters.shortAsdu, 1u);
+    EXPECT_TRUE(t.rx.Empty());
+}
+
+TEST(LinkFrames, AnAsduTooLongForOneFrameIsNotBuilt) {
+    LinkUnderTest t;
+    t.Establish();
+    const std::vector<uint8_t> data(250, 0);
+    const TIEC_ASDU big(t.dev, 100, 1, 6, data, 0);
+    t.tx.Put(std::make_shared<TIEC_ASDU>(big));
+    t.Send();
+    t.Answer(Hex("10 09 05 0E 16"));
+    EXPECT_EQ(t.link.counters.oversizeCommand, 1u);
+    EXPECT_EQ(ToHex(t.Send()), "10 5B 05 60 16");  // the class 2 request goes instead
+}
+
 TEST(LinkRetries, NeverAnsweredFrameGoesOutOncePlusRetries) {
     LinkUnderTest t;
     t.link.Work(t.dev, t.rx, false, t.tx);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 
 #include "iec101/byte_reader.h"
 #include "iec101/link_layer.h"
@@ -14,7 +15,7 @@ void TIEC101::Work(TIecDevice& device, TASDUBuf& rx, bool allowAsdu, TASDUBuf& t
         // No checked response since the frame went out: send the same frame again, FCB unchanged, so that the
         // station repeats its answer if only the answer was lost.
         ++counters.responsesMissing;
-        ++nsendrepeat;
+        if (nsendrepeat < INT_MAX) ++nsendrepeat;  // a station can stay unanswering for months
         if (nsendrepeat <= device.Retries) {
             fl101 |= fl_WaitSend;
             ++counters.repetitions;

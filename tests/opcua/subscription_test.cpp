@@ -363,5 +363,88 @@ TEST_F(Subscriptions, DeleteSubscriptionsAnswersWaitingPublishRequests) {
     EXPECT_EQ(b.U32(), kBadSubscriptionIdInvalid);
 }
 
+
+TEST_F(Subscriptions, ModifyAndPublishingModeRevisedAndApplied) {
+    Set(kVoltage, 1.0);
+    uint32_t sub = CreateSubscription(100);
+    uint32_t item = Monitor(sub, Ours(kVoltage), 3).second;
+
+    BinaryWriter modify = Request(793, client->token());
+    modify.U32(sub);
+    modify.F64(1.0);  // below the minimum
+    modify.U32(1);    // below three keep-alive periods
+    modify.U32(0);    // default keep-alive count
+    modify.U32(0);
+    modify.U8(1);
+    auto r = client->Call(modify);
+    ASSERT_EQ(r->service_result, kGood);
+    BinaryReader b = r->Fields();
+    EXPECT_EQ(b.F64(), config.min_publishing_interval_ms);
+    EXPECT_EQ(b.U32(), 30u);
+    EXPECT_EQ(b.U32(), 10u);
+
+    BinaryWriter items = Request(763, client->token());
+    items.U32(sub);
+    items.U32(2);
+    items.I32(2);
+    for (uint32_t id : {item, 999u}) {
+        items.U32(id);
+        items.U32(3);
+        items.F64(0);
+        items.U8(0);
+        items.U8(0);
+        items.U8(0);
+        items.U32(100000);  // revised to the server's maximum
+        items.Boolean(true);
+    }
+    r = client->Call(items);
+    b = r->Fields();
+    ASSERT_EQ(b.ArrayLength(1), 2u);
+    EXPECT_EQ(b.U32(), kGood);
+    EXPECT_EQ(b.F64(), config.min_sampling_interval_ms);
+    EXPECT_EQ(b.U32(), config.max_queue_size);
+    ReadExtensionObject(b);
+    EXPECT_EQ(b.U32(), kBadMonitoredItemIdInvalid);
+
+    BinaryWriter mode = Request(799, client->token());
+    mode.Boolean(false);
+    mode.I32(1);
+    mode.U32(sub);
+    r = client->Call(mode);
+    b = r->Fields();
+    b.ArrayLength(4);
+    EXPECT_EQ(b.U32(), kGood);
+    Publish();
+    auto got = Advance(110);  // disabled: a keep-alive instead of the data
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].notification_type, 0u);
+
+    mode = Request(799, client->token());
+    mode.Boolean(true);
+    mode.I32(1);
+    mode.U32(sub);
+    client->Call(mode);
+    Publish();
+    got = Advance(60);
+    ASSERT_EQ(got.size(), 1u);
+    ASSERT_EQ(got[0].data.size(), 1u);
+    EXPECT_EQ(got[0].data[0].client_handle, 3u);
+}
+
+TEST_F(Subscriptions, SubscriptionLimit) {
+    config.max_subscriptions = 1;
+    Build();
+    client = Connected();
+    CreateSubscription();
+    BinaryWriter w = Request(787, client->token());
+    w.F64(100);
+    w.U32(30);
+    w.U32(3);
+    w.U32(0);
+    w.Boolean(true);
+    w.U8(0);
+    EXPECT_EQ(client->Call(w)->service_result, kBadTooManySubscriptions);
+}
+
 }  // namespace
 }  // namespace iec::ua

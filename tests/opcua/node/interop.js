@@ -143,6 +143,14 @@ async function anonymousSuite(port) {
   check(JSON.stringify(vars1.map((r) => r.nodeId.toString()).sort()) ===
     JSON.stringify(["ns=1;i=2", "ns=1;i=3", "ns=1;i=4", "ns=1;i=5"]), "group 80001 holds variables 2, 3, 4, 5");
   check(vars1.every((r) => r.nodeClass === 2), "variables browse as NodeClass Variable");
+  const everyVariable = [];
+  for (const folder of top.filter((r) => r.nodeId.namespace === 1)) {
+    for (const v of await browseAll(s, folder.nodeId)) everyVariable.push(v.nodeId.value);
+  }
+  const expected = [2, 3, 4, 5, 7, 8, 10];
+  for (let i = 0; i < 300; i++) expected.push(100 + i);
+  check(JSON.stringify(everyVariable.sort((a, b) => a - b)) === JSON.stringify(expected),
+    "browsing every group from Objects reaches every declared variable exactly once");
   s.requestedMaxReferencesPerNode = 100;
   const browsePaged = await s.browse({ nodeId: "ns=1;i=80004", browseDirection: BrowseDirection.Forward,
     referenceTypeId: "Organizes", includeSubtypes: true, resultMask: 63 });

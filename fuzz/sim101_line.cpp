@@ -7,7 +7,7 @@
 
 #include "sim101/frame.h"
 #include "sim101/line.h"
-#include "sim101/point_spec.h"
+#include "sim101/point_entry.h"
 
 namespace {
 
@@ -54,10 +54,10 @@ LineConfig MakeConfig(uint8_t selector) {
         StationConfig s;
         s.link_address = link;
         s.common_address = link;
-        for (const char* spec : {"M_SP_TB:1-3=1", "M_DP_TA:4=on", "M_ST_NA:5=-2,t", "M_BO_TB:6=0xFFFF",
+        for (const char* entry : {"M_SP_TB:1-3=1", "M_DP_TA:4=on", "M_ST_NA:5=-2,t", "M_BO_TB:6=0xFFFF",
                                  "M_ME_TD:7=0.5", "M_ME_ND:8=-1", "M_ME_TE:9=-300", "M_ME_TF:10=1e6",
                                  "M_IT_TB:11=5", "C_SC_NA:20>1,sbo", "C_DC_NA:21>4", "C_SC_NA:22,refuse"}) {
-            AddPointSpec(spec, s);
+            AddPointEntry(entry, s);
         }
         c.stations.push_back(std::move(s));
     }

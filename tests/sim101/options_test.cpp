@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim101/point_spec.h"
+#include "sim101/point_entry.h"
 
 namespace iec::sim {
 namespace {

@@ -1,4 +1,4 @@
-// A station built from point specs, with helpers to send an ASDU and read back the class 1 queue as hex.
+// A station built from point entries, with helpers to send an ASDU and read back the class 1 queue as hex.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "hex.h"
-#include "sim101/point_spec.h"
+#include "sim101/point_entry.h"
 #include "sim101/station.h"
 
 namespace iec::sim::test {
 
-inline StationConfig MakeStation(uint32_t link, uint32_t common, std::initializer_list<const char*> specs) {
+inline StationConfig MakeStation(uint32_t link, uint32_t common, std::initializer_list<const char*> entries) {
     StationConfig c;
     c.link_address = link;
     c.common_address = common;
-    for (const char* s : specs) {
-        const std::string e = AddPointSpec(s, c);
+    for (const char* s : entries) {
+        const std::string e = AddPointEntry(s, c);
         EXPECT_EQ(e, "") << s;
     }
     return c;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/number_text.h"
-#include "sim101/point_spec.h"
+#include "sim101/point_entry.h"
 
 namespace iec::sim {
 namespace {

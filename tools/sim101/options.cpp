@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "platform/number_text.h"
-#include "sim101/point_spec.h"
+#include "sim101/point_entry.h"
 
 namespace iec::sim {
 namespace {
@@ -100,7 +100,7 @@ struct Parser {
         if (name == "point") {
             if (!arg(v)) return missing();
             if (out.line.stations.empty()) return "point " + v + " comes before any station";
-            return AddPointSpec(v, out.line.stations.back());
+            return AddPointEntry(v, out.line.stations.back());
         }
         if (name == "config") {
             if (!arg(v)) return missing();
@@ -206,10 +206,10 @@ std::string ParseConfigText(std::string_view text, ProgramOptions& out) {
 
 StationConfig DemoStation() {
     StationConfig s;
-    for (const char* spec : {"M_SP_NA:1-4=0", "M_DP_NA:10=off", "M_ST_NA:20=0", "M_BO_NA:30=0x0000A5A5",
+    for (const char* entry : {"M_SP_NA:1-4=0", "M_DP_NA:10=off", "M_ST_NA:20=0", "M_BO_NA:30=0x0000A5A5",
                              "M_ME_NA:100=0.5", "M_ME_NB:101=230", "M_ME_NC:102=49.98", "M_SP_TB:200=1",
                              "M_ME_TF:201=12.5", "M_IT_NA:300=1000", "C_SC_NA:16385>1", "C_DC_NA:16386>10"}) {
-        AddPointSpec(spec, s);
+        AddPointEntry(entry, s);
     }
     return s;
 }
@@ -231,7 +231,7 @@ Field widths of the line (octets):
 
 Stations and points (several stations may share the line):
   --station LINK[:COMMON]   begin a station; the common address defaults to the link address
-  --point SPEC              add points or a command object to the last station (repeatable)
+  --point ENTRY             add points or a command object to the last station (repeatable)
       TYPE:ADDR[-LAST][=VALUE][,FLAG...]   TYPE is a mnemonic or its number:
           M_SP_NA/TA/TB (single), M_DP_NA/TA/TB (double), M_ST_NA/TA/TB (step position),
           M_BO_NA/TA/TB (bit string), M_ME_NA/TA/TD, M_ME_ND (normalized), M_ME_NB/TB/TE (scaled),

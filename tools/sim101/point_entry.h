@@ -14,10 +14,10 @@
 
 namespace iec::sim {
 
-// Appends the points or command object of one spec to the station. Empty on success, else the reason.
-std::string AddPointSpec(std::string_view spec, StationConfig& station);
+// Appends the points or command object of one entry to the station. Empty on success, else the reason.
+std::string AddPointEntry(std::string_view entry, StationConfig& station);
 
-// A value as written in a spec or a set command: a number, on/off, or a hexadecimal number (0x...) for bit
+// A value as written in an entry or a set command: a number, on/off, or a hexadecimal number (0x...) for bit
 // strings. Double points read on as 2, off as 1.
 std::optional<double> ParsePointValue(std::string_view text, PointKind kind);
 

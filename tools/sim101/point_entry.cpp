@@ -1,11 +1,11 @@
-#include "sim101/point_spec.h"
+#include "sim101/point_entry.h"
 
 #include "platform/number_text.h"
 
 namespace iec::sim {
 namespace {
 
-constexpr uint32_t kMaxRange = 10000;     // points per spec, so a typing error cannot exhaust memory
+constexpr uint32_t kMaxRange = 10000;     // points per entry, so a typing error cannot exhaust memory
 constexpr size_t kMaxStationPoints = 65536;  // and per station, whatever a file holds
 
 std::optional<uint32_t> ParseAddress(std::string_view text) {
@@ -64,11 +64,11 @@ std::optional<uint8_t> ParseQualityFlag(std::string_view word) {
     return std::nullopt;
 }
 
-std::string AddPointSpec(std::string_view spec, StationConfig& station) {
-    const auto parts = Split(spec, ',');
+std::string AddPointEntry(std::string_view entry, StationConfig& station) {
+    const auto parts = Split(entry, ',');
     const std::string_view head = parts[0];
     const size_t colon = head.find(':');
-    if (colon == std::string_view::npos) return "expected TYPE:ADDRESS in '" + std::string(spec) + "'";
+    if (colon == std::string_view::npos) return "expected TYPE:ADDRESS in '" + std::string(entry) + "'";
     const std::string_view type_text = head.substr(0, colon);
     std::string_view rest = head.substr(colon + 1);
 
@@ -92,11 +92,11 @@ std::string AddPointSpec(std::string_view spec, StationConfig& station) {
         if (const size_t gt = rest.find('>'); gt != std::string_view::npos) {
             addr = rest.substr(0, gt);
             const auto target = ParseAddress(rest.substr(gt + 1));
-            if (!target) return "bad point address in '" + std::string(spec) + "'";
+            if (!target) return "bad point address in '" + std::string(entry) + "'";
             c.reflect = *target;
         }
         const auto a = ParseAddress(addr);
-        if (!a) return "bad command address in '" + std::string(spec) + "'";
+        if (!a) return "bad command address in '" + std::string(entry) + "'";
         c.address = *a;
         for (size_t i = 1; i < parts.size(); ++i) {
             if (parts[i] == "sbo") c.select_required = true;
@@ -116,7 +116,7 @@ std::string AddPointSpec(std::string_view spec, StationConfig& station) {
     if (const size_t eq = rest.find('='); eq != std::string_view::npos) {
         range = rest.substr(0, eq);
         const auto v = ParsePointValue(rest.substr(eq + 1), type->kind);
-        if (!v) return "bad value in '" + std::string(spec) + "'";
+        if (!v) return "bad value in '" + std::string(entry) + "'";
         p.value = *v;
     } else if (type->kind == PointKind::Double) {
         p.value = 1;  // a double point starts "off", not in the indeterminate state 0
@@ -138,8 +138,8 @@ std::string AddPointSpec(std::string_view spec, StationConfig& station) {
     }
     const auto first = ParseAddress(first_text);
     const auto last = ParseAddress(last_text);
-    if (!first || !last || *last < *first) return "bad address in '" + std::string(spec) + "'";
-    if (*last - *first >= kMaxRange) return "more than 10000 points in '" + std::string(spec) + "'";
+    if (!first || !last || *last < *first) return "bad address in '" + std::string(entry) + "'";
+    if (*last - *first >= kMaxRange) return "more than 10000 points in '" + std::string(entry) + "'";
     if (station.points.size() + (*last - *first) >= kMaxStationPoints) return "more than 65536 points in a station";
     for (uint32_t a = *first;; ++a) {
         p.address = a;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 
 #include "e2e/sim101_process.h"
 #include "hex.h"
@@ -160,6 +162,19 @@ TEST(Sim101Tcp, ANewConnectionReplacesTheOld) {
     EXPECT_EQ(second.Ask(Hex("10 40 2C 01 6D 16"), 2), "10 00 2C 01 2D 16");
     EXPECT_EQ(second.Ask(Variable("73 2C 01 66 01 05 00 2C 01 70 11 01"), 2), "10 20 2C 01 4D 16");
     EXPECT_EQ(second.Ask(Fixed("5A 2C 01"), 2), ToHex(Variable("08 2C 01 01 01 05 00 2C 01 70 11 01 01")));
+}
+
+TEST(Sim101Program, ConfigurationFile) {
+    const std::string path = ::testing::TempDir() + "sim101_line.cfg";
+    {
+        std::ofstream f(path);
+        f << "# a line with wide fields\nsizes 2,2,2,3\nstation 300:4000\npoint M_ME_NB:70000=-7\n";
+    }
+    Sim101Process sim({"--pty", "--config", path});
+    RawMaster m = RawMaster::OpenPty(PtyPath(sim));
+    EXPECT_EQ(m.Ask(Variable("73 2C 01 66 01 05 00 A0 0F 70 11 01"), 2), "10 20 2C 01 4D 16");
+    EXPECT_EQ(m.Ask(Fixed("5A 2C 01"), 2), ToHex(Variable("08 2C 01 0B 01 05 00 A0 0F 70 11 01 F9 FF 00")));
+    std::remove(path.c_str());
 }
 
 TEST(Sim101Program, HelpAndBadArguments) {

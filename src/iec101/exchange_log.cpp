@@ -28,7 +28,7 @@ std::string ExchangeLog::TimeOfDay() const {
 }
 
 void ExchangeLog::Write(const std::string& line) const {
-    if (!enabled_) return;
+    if (!enabled()) return;
     if (tap_) tap_(line);
     if (file_.empty()) return;
     std::ofstream out(file_, std::ios::binary | std::ios::app);

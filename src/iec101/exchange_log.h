@@ -2,6 +2,7 @@
 // closed for each line so that it can be read, moved or deleted while the server runs; errors are ignored.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -17,10 +18,12 @@ std::string BytesToHex(std::string_view octets);
 class ExchangeLog {
 public:
     // An empty path writes no file. Lines reach the tap (when set) as well as the file.
-    ExchangeLog(std::filesystem::path file, const Clock& clock, bool enabled)
-        : file_(std::move(file)), clock_(clock), enabled_(enabled) {}
+    // `live_switch`, when given, decides instead of `enabled` at every line (the switch can change at run time).
+    ExchangeLog(std::filesystem::path file, const Clock& clock, bool enabled,
+                const std::atomic<bool>* live_switch = nullptr)
+        : file_(std::move(file)), clock_(clock), enabled_(enabled), live_switch_(live_switch) {}
 
-    bool enabled() const { return enabled_; }
+    bool enabled() const { return live_switch_ ? live_switch_->load() : enabled_; }
     void SetTap(std::function<void(const std::string&)> tap) { tap_ = std::move(tap); }
 
     // "dd-mm-yyyy hh:nn:ss.zzz"
@@ -35,6 +38,7 @@ private:
     std::filesystem::path file_;
     const Clock& clock_;
     bool enabled_;
+    const std::atomic<bool>* live_switch_;
     std::function<void(const std::string&)> tap_;
 };
 

@@ -17,6 +17,8 @@ struct PollingContext {
     // stays in the setting).
     std::atomic<int>& Timeout_Merc230;
     const RedundancyState& redundancy;
+    // The log switch as the web pages change it at run time; when given, it decides instead of Save_Obmen_v_File.
+    const std::atomic<bool>* Save_Obmen_v_File_live = nullptr;
 };
 
 }  // namespace iec

@@ -10,7 +10,7 @@ TOpros_device::TOpros_device(int number, const PollingContext& ctx)
       ctx_(ctx),
       log_(ctx.program_folder.empty() ? std::filesystem::path()
                                       : ctx.program_folder / ("Thread" + std::to_string(number) + ".txt"),
-           ctx.clock, ctx.Save_Obmen_v_File),
+           ctx.clock, ctx.Save_Obmen_v_File, ctx.Save_Obmen_v_File_live),
       own_pauser_(std::make_unique<SleepPauser>()),
       pauser_(own_pauser_.get()) {}
 

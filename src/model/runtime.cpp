@@ -22,6 +22,8 @@ StartUpOutcome StartUp(Runtime& rt) {
     out.config = Read_Config(rt.stations, rt.opc_ua, rt.StationFilePath(), rt.ProgramFolder);
     rt.Time_Start = rt.clock.Now();
     rt.settings = ReadServerSettings(rt.ProgramFolder / kSettingsFileName, &out.config);
+    rt.Timeout_Merc230_live = rt.settings.Timeout_Merc230;
+    rt.Save_Obmen_v_File_live = rt.settings.Save_Obmen_v_File;
     // A station file that could not be read to its end is not polled in part: the operator sees the error.
     out.start_polling = rt.stations.Kol_KP > 0 && !rt.Config_Mode && !out.config.HasErrors();
     if (out.start_polling) rt.Opros_On = true;

@@ -5,11 +5,15 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "model/arm_signals.h"
 #include "model/config_problem.h"
+#include "model/redundancy_state.h"
 #include "model/server_settings.h"
 #include "model/station.h"
 #include "model/tag_table.h"
@@ -17,6 +21,11 @@
 #include "platform/date_time.h"
 
 namespace iec {
+
+class TOpros_device;
+struct PollingContext;
+
+constexpr int kMaxThreads = 40;
 
 struct Runtime {
     explicit Runtime(const Clock& clock, std::filesystem::path program_folder, std::string exe_name = "iec101opc")
@@ -38,6 +47,30 @@ struct Runtime {
     std::unique_ptr<TArmSignals> ArmSignals;
 
     std::atomic<bool> Opros_On{false};
+
+    // Polling: Threads_arr[1..Kol_Threads] (element 0 stays empty), built at every polling start. The lock
+    // guards the list itself (arming from other threads reads it while a start or stop replaces it).
+    mutable std::mutex threads_mutex;
+    std::vector<std::shared_ptr<TOpros_device>> Threads_arr;
+    std::shared_ptr<PollingContext> polling_context;  // what the threads read of this runtime
+    int Kol_Threads = 0;
+    int NSignalsTS = 0;
+    int NSignalsTIT = 0;
+
+    // Settings as the running threads and pages see and change them: the serial lines raise Timeout_Merc230 to
+    // 20, the web pages switch the logs on and off.
+    std::atomic<int> Timeout_Merc230_live{10};
+    std::atomic<bool> Save_Obmen_v_File_live{false};
+    RedundancyState redundancy;
+    std::atomic<int> Sel_KP_Index{0};
+
+    // Change lines waiting for the reserve server.
+    std::mutex Rezerv_Send_Buf_mutex;
+    std::string Rezerv_Send_Buf;
+
+    // Filled by the OPC UA bridge: pushes tag e to the OPC UA server (called by the publication pass).
+    std::function<void(int tag)> OpcUaPush;
+    std::atomic<bool> OPC_UA_Started{false};
 
     std::filesystem::path StationFilePath() const;
 };

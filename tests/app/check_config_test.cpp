@@ -74,7 +74,7 @@ TEST_F(CheckConfigTest, LetterInANumericFieldIsAnErrorWithItsLine) {
 
 TEST_F(CheckConfigTest, UsageErrors) {
     EXPECT_EQ(RunProgram("check-config --bogus").status, 2);
-    EXPECT_EQ(RunProgram("").status, 2);
+    EXPECT_EQ(RunProgram("no-such-command").status, 2);
     const ProgramRun help = RunProgram("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("check-config"), std::string::npos);

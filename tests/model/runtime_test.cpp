@@ -45,8 +45,12 @@ TEST_F(StartUpTest, DemoConfigurationStartsPolling) {
     EXPECT_EQ(rt.settings.Port_WebServ, 8080);
     EXPECT_EQ(rt.Time_Start, clock_.Now());
     EXPECT_DOUBLE_EQ(rt.OneHour, 1.0 / 24);
-    EXPECT_EQ(rt.tags.OPC_Tags[1].Quality, 1);
-    EXPECT_EQ(rt.tags.OPC_Tags[kMaxTags].Quality, 1);
+    TagSlot slot;
+    ASSERT_TRUE(rt.tags.Read(1, slot));
+    EXPECT_EQ(slot.tag.Quality, 1);
+    ASSERT_TRUE(rt.tags.Read(kMaxTags, slot));
+    EXPECT_EQ(slot.tag.Quality, 1);
+    EXPECT_FALSE(rt.tags.Read(kMaxTags + 1, slot));
     ASSERT_NE(rt.ArmSignals, nullptr);
     EXPECT_EQ(rt.program_ini.ArmDir, "..\\ArmztDir\\");
     EXPECT_TRUE(ValidateStations(rt.stations).problems.empty());

@@ -1,0 +1,119 @@
+#include "model/publication.h"
+
+#include "iec101/polling_thread.h"
+#include "platform/number_text.h"
+
+namespace iec {
+namespace {
+
+void AppendChangeLine(Runtime& rt, int tag, double value, int quality, DateTime time, const std::string& name) {
+    std::lock_guard lock(rt.Rezerv_Send_Buf_mutex);
+    rt.Rezerv_Send_Buf += std::to_string(tag) + "," + FormatReal(value) + "," + std::to_string(quality) + "," +
+                          time.FormatDisplay() + "," + name + "\r\n";
+}
+
+// The reserve publishes nothing while its main works, nor until 70 s after the main's last good data.
+bool GateClosed(const Runtime& rt, DateTime now) {
+    const RedundancyState& r = rt.redundancy;
+    if (!r.IsReserve()) return false;
+    if (r.Main_server_is_Work) return true;
+    return now - DateTime(r.LastGoodFromMain.load()) < 70 * DateTime::kOneSecond;
+}
+
+}  // namespace
+
+int OpcQuality(uint8_t q) {
+    if (q & 0x80) return 0;
+    if (q & 0x40) return 20;
+    if (q & 0x20) return 216;
+    if (q & 0x10) return 28;
+    return 192;
+}
+
+DateTime PublishedStamp(const T_KP& kp, DateTime t, DateTime now) {
+    if (!kp.Time_To_OPC) return now;
+    const DateTime shifted = t + kp.Popravka_Time * DateTime::kOneHour;
+    if (t.days() > 0 && shifted > now - 3 * DateTime::kOneHour && shifted < now + 3 * DateTime::kOneHour) {
+        return shifted;
+    }
+    return now;
+}
+
+void Out_Tags_To_OPC(Runtime& rt) {
+    const DateTime now = rt.clock.Now();
+    if (GateClosed(rt, now)) return;
+    std::vector<std::shared_ptr<TOpros_device>> threads;
+    {
+        std::lock_guard lock(rt.threads_mutex);
+        threads = rt.Threads_arr;
+    }
+    StationTable& st = rt.stations;
+    const bool reserve_lines = rt.redundancy.Use_Reserv;
+    const bool ua = rt.opc_ua.OPC_UA_use && rt.OPC_UA_Started && rt.OpcUaPush;
+    std::vector<int> pushes;
+
+    rt.tags.Write([&](std::vector<TIndent>& tags, std::vector<double>& values, int&) {
+        auto slot_ok = [&](int e) { return e >= 1 && e <= kMaxTags; };
+        // The link state of every station, once per pass (also for a station without status signals).
+        for (int i = 1; i <= st.Kol_KP; ++i) {
+            T_KP& kp = *st.Station(i);
+            const int th = kp.Nomer_Thread_;
+            const bool alarm = th >= 1 && th < static_cast<int>(threads.size()) && threads[static_cast<size_t>(th)]
+                                   ? threads[static_cast<size_t>(th)]->Alarms(kp.NomerPC_in_Thread)
+                                   : true;
+            kp.Connected = !alarm;
+            const int c = kp.Nom_OPC_Alarm;
+            if (!slot_ok(c)) continue;
+            const double v = kp.Connected ? 1.0 : 0.0;
+            const bool changed = values[static_cast<size_t>(c)] != v;
+            TIndent& tc = tags[static_cast<size_t>(c)];
+            tc.Quality = 192;
+            tc.in_work = true;
+            values[static_cast<size_t>(c)] = v;
+            if (reserve_lines && changed) AppendChangeLine(rt, c, v, 192, now, tc.Name);
+            if (ua) pushes.push_back(c);
+        }
+
+        // Every signal once: a station's signals stand together in its thread's list, in configuration order.
+        std::vector<int> ts(static_cast<size_t>(st.Kol_KP) + 1, -1), tit(static_cast<size_t>(st.Kol_KP) + 1, -1);
+        for (size_t a = 1; a < threads.size(); ++a) {
+            if (!threads[a]) continue;
+            TTagSignalList& list = threads[a]->TagSignalList2;
+            for (int j = 0; j < list.FCount(); ++j) {
+                TTagSignal* g = list.GetTag(j);
+                const TArmRec* r = g ? rt.ArmSignals->GetRec(g->FIndArm) : nullptr;
+                if (r == nullptr) continue;
+                const int i = r->FsstID - 1000;
+                if (i < 1 || i > st.Kol_KP) continue;
+                const T_KP& kp = *st.Station(i);
+                const ArmValue av = g->GetArmValue();
+                int e;
+                double x;
+                if (r->Fst == stTS) {
+                    e = kp.Nom_OPC_TS + ++ts[static_cast<size_t>(i)];
+                    x = av.value;
+                } else if (r->Fst == stTIT) {
+                    e = kp.Nom_OPC_TI + ++tit[static_cast<size_t>(i)];
+                    x = kp.PereschetTI ? r->RawToEng(av.real) : av.real;
+                } else {
+                    continue;
+                }
+                if (!slot_ok(e)) continue;
+                TIndent& t = tags[static_cast<size_t>(e)];
+                bool changed = reserve_lines && x != values[static_cast<size_t>(e)];
+                const int old_quality = t.Quality;
+                values[static_cast<size_t>(e)] = x;
+                t.in_work = true;
+                t.Quality = OpcQuality(av.quality);
+                t.Stamp_DateTime = PublishedStamp(kp, av.hasTime ? av.time : DateTime(), now);
+                if (t.Quality != old_quality) changed = true;
+                if (reserve_lines && changed) AppendChangeLine(rt, e, x, t.Quality, t.Stamp_DateTime, t.Name);
+                if (ua) pushes.push_back(e);
+            }
+        }
+    });
+    // The OPC UA server reads the slots itself, after the pass has released them.
+    for (const int e : pushes) rt.OpcUaPush(e);
+}
+
+}  // namespace iec

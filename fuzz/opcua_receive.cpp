@@ -126,7 +126,7 @@ struct Connection {
         auto out = Message('F', create.data());
         // Response: MSG header (24), encoding id (4), response header (8+4+4+1+4+3), session id, token.
         BinaryReader r(out);
-        r.Skip(24 + 4 + 28);
+        r.Skip(24 + 4 + 24);
         ReadNodeId(r);
         token = ReadNodeId(r);
         BinaryWriter activate;

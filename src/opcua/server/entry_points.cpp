@@ -28,6 +28,8 @@ Library& TheLibrary() {
     return library;
 }
 
+constexpr int kMaxNameBytes = 99;
+
 // Each byte is one character U+0000..U+00FF: the caller passes the low bytes of its characters.
 std::string BytesToUtf8(const char* bytes, int length, int buffer_size) {
     std::string out;
@@ -130,8 +132,9 @@ int UA_ServerNetworkLayerTCP_dll(int port, int password_login, int user_name_len
     ServerConfig config;
     config.password_login = password_login != 0;
     if (config.password_login) {
+        // The caller writes at most 99 bytes of user name, then the password right after them.
         int size = std::max(buffer_size, 0);
-        int user_bytes = std::clamp(user_name_length, 0, size);
+        int user_bytes = std::clamp(user_name_length, 0, std::min(size, kMaxNameBytes));
         int password_bytes = std::clamp(password_length, 0, size - user_bytes);
         config.user_name = BytesToUtf8(credentials, user_bytes, size);
         config.password = credentials ? BytesToUtf8(credentials + user_bytes, password_bytes, size - user_bytes)

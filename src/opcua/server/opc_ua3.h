@@ -48,9 +48,9 @@ OPC_UA3_API int DLL_add(int a, int b);
 
 /* Runs the server on TCP port `port` (all interfaces) in the calling thread until setrunning_bool(0), then
  * returns 0; returns -1 at once when the port is invalid or cannot be opened, or when a server already runs.
- * password_login 1: clients must log in with the user name (the first user_name_length bytes of credentials)
- * and password (the password_length bytes right after it); anonymous clients are refused. Lengths are cut to
- * buffer_size. write_callback (may be null) is called from the server thread after each successful write. */
+ * password_login 1: clients must log in with the user name (the first user_name_length bytes of credentials,
+ * at most 99) and password (the password_length bytes right after it); anonymous clients are refused. Lengths
+ * are cut to buffer_size. write_callback (may be null) is called from the server thread after each successful write. */
 OPC_UA3_API int UA_ServerNetworkLayerTCP_dll(int port, int password_login, int user_name_length,
                                              int password_length, opc_ua3_write_callback write_callback,
                                              const char* credentials, int buffer_size);

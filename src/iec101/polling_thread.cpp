@@ -34,7 +34,10 @@ void TOpros_device::Prepare() {
     t_asduBuf.resize(slots);
     r_asdu.resize(slots);
     t_asdu.resize(slots);
+    // A station counts as not connected until it has answered: the publication must not show a link that was
+    // never there.
     Alarms_ = std::make_unique<std::atomic<bool>[]>(slots);
+    for (size_t n = 0; n < slots; ++n) Alarms_[n] = true;
     Kol_Null_otvets.assign(slots, 0);
     Good_CRC_101.assign(slots, false);
     date_time_Opros_asdu.assign(slots, DateTime());

@@ -60,8 +60,8 @@ void Station::Mirror(std::span<const uint8_t> asdu, uint8_t cause, uint32_t comm
     Queue(std::move(out));
 }
 
-void Station::QueuePoints(const std::vector<const Point*>& points, uint8_t cause, bool with_time,
-                          uint8_t originator) {
+std::vector<std::vector<uint8_t>> Station::PointAsdus(const std::vector<const Point*>& points, uint8_t cause,
+                                                     bool with_time, uint8_t originator) const {
     // Types keep the order in which they first appear among the points.
     std::vector<uint8_t> order;
     std::map<uint8_t, std::vector<const Point*>> by_type;
@@ -75,7 +75,12 @@ void Station::QueuePoints(const std::vector<const Point*>& points, uint8_t cause
         PackPoints(*FindType(code), by_type[code], AsduHeader{0, 0, cause, originator, config_.common_address},
                    widths_, options_.sequence, asdus);
     }
-    for (auto& a : asdus) Queue(std::move(a));
+    return asdus;
+}
+
+void Station::QueuePoints(const std::vector<const Point*>& points, uint8_t cause, bool with_time,
+                          uint8_t originator) {
+    for (auto& a : PointAsdus(points, cause, with_time, originator)) Queue(std::move(a));
 }
 
 void Station::QueueCyclic() {
@@ -90,18 +95,7 @@ void Station::QueueCyclic() {
             measured.push_back(&p);
         }
     }
-    std::vector<uint8_t> order;
-    std::map<uint8_t, std::vector<const Point*>> by_type;
-    for (const Point* p : measured) {
-        if (!by_type.contains(p->type->untimed_code)) order.push_back(p->type->untimed_code);
-        by_type[p->type->untimed_code].push_back(p);
-    }
-    std::vector<std::vector<uint8_t>> asdus;
-    for (uint8_t code : order) {
-        PackPoints(*FindType(code), by_type[code], AsduHeader{0, 0, cause::kPeriodic, 0, config_.common_address},
-                   widths_, options_.sequence, asdus);
-    }
-    for (auto& a : asdus) class2_.push_back(std::move(a));
+    for (auto& a : PointAsdus(measured, cause::kPeriodic, false, 0)) class2_.push_back(std::move(a));
 }
 
 void Station::ReportChange(const Point& p, uint8_t cause) { QueuePoints({&p}, cause, true, 0); }

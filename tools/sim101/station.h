@@ -86,6 +86,9 @@ private:
     void Queue(std::vector<uint8_t> asdu);
     void QueueCyclic();
     void Mirror(std::span<const uint8_t> asdu, uint8_t cause, uint32_t common);
+    // The ASDUs that report the points, grouped by type; with_time keeps the time-tagged types.
+    std::vector<std::vector<uint8_t>> PointAsdus(const std::vector<const Point*>& points, uint8_t cause,
+                                                 bool with_time, uint8_t originator) const;
     void QueuePoints(const std::vector<const Point*>& points, uint8_t cause, bool with_time, uint8_t originator);
     void ReportChange(const Point& p, uint8_t cause);
     void Log(const std::string& head, const std::string& detail, uint8_t answer_cause);

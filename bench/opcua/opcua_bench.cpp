@@ -147,7 +147,13 @@ void BM_CreateMonitoredItems(benchmark::State& state) {
     }
     state.SetComplexityN(items);
 }
-BENCHMARK(BM_CreateMonitoredItems)->Arg(1000)->Arg(5000)->Arg(10000)->Arg(20000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CreateMonitoredItems)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 // Heap bytes per monitored item once it holds its last sampled value and nothing is queued.
 void BM_MemoryPerMonitoredItem(benchmark::State& state) {

@@ -56,7 +56,8 @@ public:
     std::vector<Frame> Exchange(std::span<const uint8_t> data);
     // Hello and OpenSecureChannel; false if the server refused.
     bool Open(uint32_t lifetime_ms = 600000, uint32_t receive_buffer = 65535);
-    // One request (split into chunks of chunk_body octets, by default as large as the server takes) and its response, if one came.
+    // One request (in chunks of chunk_body octets, by default as large as the server takes) and its response,
+    // if one came.
     std::optional<Response> Call(const BinaryWriter& request, size_t chunk_body = 0);
     // Responses that arrive later (Publish): collects MSG responses from the server's output after a Tick.
     std::vector<Response> TakeResponses();

@@ -104,7 +104,9 @@ void TickSessions(ServerState& server, const Now& now) {
             SecureChannel* ch = server.FindChannel(it->channel_id);
             bool lost = !ch || !ch->open();
             bool late = it->timeout_hint_ms != 0 && now.mono_ms - it->received_ms > int64_t{it->timeout_hint_ms};
-            if (!lost && late) SendServiceFault(*ch, it->request_id, it->request_handle, kBadTimeout, now.utc, server.counters);
+            if (!lost && late) {
+                SendServiceFault(*ch, it->request_id, it->request_handle, kBadTimeout, now.utc, server.counters);
+            }
             it = (lost || late) ? queue.erase(it) : std::next(it);
         }
         if (!queue.empty()) session.last_activity_ms = now.mono_ms;

@@ -7,6 +7,10 @@
 
 namespace iec::ua {
 
+namespace {
+constexpr uint32_t kActivateSessionRequest = 467;
+}  // namespace
+
 UaServer::UaServer(const ServerConfig& config, const AddressSpace& space, TagStore& tags, RandomSource& random,
                    WriteCallback on_write, const Now& start)
     : state_(config, space, tags, random, std::move(on_write)) {
@@ -52,7 +56,8 @@ void UaServer::Dispatch(SecureChannel& channel, IncomingRequest& request, const 
         SendServiceFault(channel, request.request_id, header.request_handle, result, now.utc, state_.counters);
     };
     if (request.too_large) return fault(kBadRequestTooLarge);
-    const ServiceEntry* entry = type.ns == 0 && type.kind == NodeId::Kind::Numeric ? FindService(type.numeric) : nullptr;
+    const ServiceEntry* entry =
+        type.ns == 0 && type.kind == NodeId::Kind::Numeric ? FindService(type.numeric) : nullptr;
     if (!entry) {
         ++state_.counters.unsupported_services;
         return fault(kBadServiceUnsupported);
@@ -62,7 +67,9 @@ void UaServer::Dispatch(SecureChannel& channel, IncomingRequest& request, const 
         session = state_.FindSession(header.authentication_token);
         if (!session) return fault(kBadSessionIdInvalid);
         // Only ActivateSession may move a session to another channel.
-        if (session->channel_id != channel.id() && entry->request_type != 467) return fault(kBadSecureChannelIdInvalid);
+        if (session->channel_id != channel.id() && entry->request_type != kActivateSessionRequest) {
+            return fault(kBadSecureChannelIdInvalid);
+        }
         if (entry->session == SessionNeed::Activated && !session->activated) return fault(kBadSessionNotActivated);
         session->last_activity_ms = now.mono_ms;
     }

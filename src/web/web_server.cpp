@@ -96,12 +96,13 @@ WebServer::WebServer(WebDataSource& data, WebServerLimits limits) : data_(data),
 
 WebServer::~WebServer() { Stop(); }
 
-std::string WebServer::Start(uint16_t port) {
+std::string WebServer::Start(int port) {
     Stop();
+    if (port < 0 || port > 65535) return "port " + std::to_string(port) + " is not a TCP port";
     auto impl = std::make_unique<Impl>(data_, limits_);
     std::string error;
     try {
-        error = impl->Listen(port);
+        error = impl->Listen(static_cast<uint16_t>(port));
     } catch (const std::exception& e) {
         error = e.what();
     }

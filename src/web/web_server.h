@@ -31,8 +31,9 @@ public:
 
     // Listens on port (0: a free port the system picks; Port() tells which) on every local address, IPv6 and
     // IPv4 where the system has both. Returns an empty string when listening, else why not (port in use, no
-    // permission); the server then stays off and nothing else changes. A running server is stopped first.
-    std::string Start(uint16_t port);
+    // permission, a port outside 0..65535); the server then stays off and nothing else changes. A running
+    // server is stopped first.
+    std::string Start(int port);
 
     // Closes the port and every connection and joins the threads; a request being answered is finished first.
     // Does nothing when stopped. Never call it from a request (a WebDataSource call).

@@ -203,6 +203,9 @@ TEST_F(Server, BusyPortIsReportedAndNothingElseHappens) {
     EXPECT_FALSE(second.Running());
     EXPECT_EQ(second.Port(), 0);
     second.Stop();
+    EXPECT_NE(second.Start(65536), "");
+    EXPECT_NE(second.Start(-1), "");
+    EXPECT_FALSE(second.Running());
     ExpectStillServing();
 }
 

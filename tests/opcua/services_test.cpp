@@ -25,6 +25,13 @@ TEST_F(Services, UnsupportedServiceGetsAFaultAndTheChannelStays) {
     EXPECT_EQ(r->service_result, kBadServiceUnsupported);
     EXPECT_EQ(server->counters().unsupported_services, 1u);
     EXPECT_FALSE(c->closed());
+    // The counter is visible to any client under Server/Diagnostics.
+    auto diag = ReadResults(*c->Call(ReadRequest(
+        c->token(), {{NodeId::String(1, "Diagnostics.UnsupportedServices"), 13},
+                     {NodeId::String(1, "Diagnostics.Sessions"), 13}})));
+    ASSERT_EQ(diag.size(), 2u);
+    EXPECT_EQ(std::get<uint64_t>(diag[0].value->values.at(0)), 1u);
+    EXPECT_EQ(std::get<uint64_t>(diag[1].value->values.at(0)), 1u);
     auto read = c->Call(ReadRequest(c->token(), {{Ours(kVoltage), 4}}));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->service_result, kGood);

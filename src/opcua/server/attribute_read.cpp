@@ -1,5 +1,6 @@
 #include "opcua/server/attribute_read.h"
 
+#include "opcua/server/diagnostics.h"
 #include "opcua/server/status_codes.h"
 
 namespace iec::ua {
@@ -26,6 +27,11 @@ bool IsType(NodeClass c) {
 
 DataValue ReadValue(const ServerState& s, const Node& n, const Now& now) {
     if (n.tag_slot >= 0) return s.tags.Read(n.tag_slot);
+    if (auto v = DiagnosticsValue(s, n.id)) {
+        DataValue dv = Good(std::move(*v));
+        dv.server_timestamp = now.utc;
+        return dv;
+    }
     if (n.id.ns == 0 && n.id.kind == NodeId::Kind::Numeric) {
         if (auto v = ServerObjectValue(s, n.id.numeric, now)) {
             DataValue dv = Good(std::move(*v));

@@ -1,5 +1,6 @@
 #include "opcua/server/tag_model.h"
 
+#include "opcua/server/diagnostics.h"
 #include "opcua/server/node_ids.h"
 
 namespace iec::ua {
@@ -47,6 +48,7 @@ int32_t TagModel::SlotOf(int32_t number) const {
 
 void TagModel::BuildAddressSpace(AddressSpace& space) const {
     space.LoadNamespaceZero();
+    AddDiagnosticsNodes(space);
     const NodeId objects = NodeId::Numeric(0, id::kObjectsFolder);
     const NodeId organizes = NodeId::Numeric(0, id::kOrganizes);
     const NodeId has_type = NodeId::Numeric(0, id::kHasTypeDefinition);

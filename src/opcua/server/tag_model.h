@@ -50,7 +50,8 @@ public:
     size_t variable_count() const { return variables_.size(); }
     size_t group_count() const { return groups_.size(); }
 
-    // Namespace 0 plus a folder per group under Objects and a variable per declaration in its folder.
+    // Namespace 0 (with our diagnostics folder under Server) plus a folder per group under Objects and a
+    // variable per declaration in its folder.
     void BuildAddressSpace(AddressSpace& space) const;
 
 private:

@@ -4,9 +4,11 @@
 #include <thread>
 #include <vector>
 
+#include "app/runtime_web_data.h"
 #include "model/polling_switch.h"
 #include "model/publication.h"
 #include "model/runtime.h"
+#include "web/web_server.h"
 
 namespace iec {
 namespace {
@@ -53,6 +55,18 @@ int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::
         }
     }
 
+    RuntimeWebData web_data(rt);
+    WebServer web(web_data);
+    if (rt.Opros_On && rt.settings.UseWebServer) {
+        // A port that cannot be opened leaves the server without its pages; polling goes on.
+        const std::string why = web.Start(rt.settings.Port_WebServ);
+        if (why.empty()) {
+            err << rt.clock.Now().FormatDisplay() << " web server on port " << web.Port() << std::endl;
+        } else {
+            err << rt.clock.Now().FormatDisplay() << " web server not started: " << why << std::endl;
+        }
+    }
+
     LinkWatch links;
     auto next = std::chrono::steady_clock::now();
     while (!stop.load()) {
@@ -64,6 +78,7 @@ int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::
         std::this_thread::sleep_until(next);
     }
 
+    web.Stop();
     rt.Opros_On = false;
     Stop_Opros(rt);
     err << rt.clock.Now().FormatDisplay() << " iec101opc stopped" << std::endl;

@@ -152,6 +152,7 @@ BENCHMARK(BM_CreateMonitoredItems)
     ->Arg(5000)
     ->Arg(10000)
     ->Arg(20000)
+    ->Arg(40000)
     ->Complexity()
     ->Unit(benchmark::kMillisecond);
 

@@ -1,0 +1,196 @@
+// The server program as an operator runs it: iec101opc on a folder, against the sim101 program behind a
+// simulated converter, read through its web pages over a real socket.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "model/station_file.h"
+#include "platform/cp1251.h"
+#include "platform/file_util.h"
+#include "sim101_process.h"
+
+namespace iec {
+namespace {
+
+namespace fs = std::filesystem;
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+// One HTTP request on its own connection; the whole answer (status line, headers, body) in UTF-8.
+std::string Get(int port, const std::string& target, const std::string& extra_headers = "") {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return {};
+    }
+    const std::string req =
+        "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + extra_headers + "\r\n";
+    ::send(fd, req.data(), req.size(), MSG_NOSIGNAL);
+    std::string out;
+    char buf[8192];
+    ssize_t n;
+    while ((n = ::recv(fd, buf, sizeof buf, 0)) > 0) out.append(buf, static_cast<size_t>(n));
+    ::close(fd);
+    return Cp1251ToUtf8(out);
+}
+
+bool WaitFor(const std::function<bool()>& cond, int timeout_ms = 15000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (std::chrono::steady_clock::now() < end) {
+        if (cond()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return cond();
+}
+
+class ServerProcess {
+public:
+    explicit ServerProcess(const fs::path& folder) : log_(folder / "server.log") {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int fd = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(fd, 2);
+            ::execl(IEC101OPC_PATH, "iec101opc", "--dir", folder.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~ServerProcess() { Stop(); }
+    int Stop() {
+        if (pid_ <= 0) return -1;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string Log() const { return ReadFileBytes(log_).value_or(""); }
+
+private:
+    fs::path log_;
+    pid_t pid_ = -1;
+};
+
+class ServerEndToEnd : public ::testing::Test {
+protected:
+    ServerEndToEnd() {
+        dir_ = fs::temp_directory_path() / ("server_e2e_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::create_directory_symlink(fs::path(IEC_SOURCE_DIR) / "web", dir_ / "web");
+        web_port_ = FreePort();
+    }
+    ~ServerEndToEnd() override { fs::remove_all(dir_); }
+
+    void WriteConfig(int sim_port, const std::string& extra_cnf = "") {
+        StationTable t;
+        OpcUaSettings ua;
+        t.Kol_KP = 1;
+        T_KP& kp = t.KP_arr[1];
+        kp.NameKP = "КП Тест";
+        kp.ASDU_Adr = 7;
+        kp.RTU_TCP = 1;
+        kp.PortTCP = sim_port;
+        kp.IecDeviceVV.ComPort = "127.0.0.1";
+        kp.IecDeviceVV.Name = kp.NameKP;
+        kp.IecDeviceVV.LinkAddress = 7;
+        kp.IecDeviceVV.Interval_opros_100 = 1;
+        T_TS& s = kp.AddTS();
+        s.NameTS = "Выключатель";
+        s.AdrASDU = 7;
+        s.AdrIOA = 1;
+        T_TI& m = kp.AddTI();
+        m.NameTI = "Ток";
+        m.AdrASDU = 7;
+        m.AdrIOA = 100;
+        T_TI& never = kp.AddTI();
+        never.NameTI = "Нет у КП";
+        never.AdrASDU = 7;
+        never.AdrIOA = 999;
+        ASSERT_EQ(Write_Config(t, ua, 10, dir_ / kStationFileName, dir_), "");
+        ASSERT_EQ(WriteFileAtomic(dir_ / "cnf.ini", "[UseWebServer]\r\nUseWebServer=1\r\n[Port_WebServ]\r\nPort_WebServ=" +
+                                                        std::to_string(web_port_) + "\r\n" + extra_cnf),
+                  "");
+    }
+
+    fs::path dir_;
+    int web_port_ = 0;
+};
+
+TEST_F(ServerEndToEnd, PagesShowTheSimulatorsValuesAndTheLinkState) {
+    sim::test::Sim101Process sim({"--tcp", "0", "--station", "7", "--point", "M_SP_NA:1=on", "--point",
+                                  "M_ME_NC:100=42.5"});
+    const std::string ready = sim.WaitLine("ready tcp 127.0.0.1 ");
+    ASSERT_FALSE(ready.empty());
+    WriteConfig(std::stoi(ready.substr(20)), "[pwd]\r\npwd=secret\r\n");
+    ServerProcess server(dir_);
+
+    std::string page;
+    ASSERT_TRUE(WaitFor([&] {
+        page = Get(web_port_, "/titek.php");
+        return page.find("<td>42.5</td>") != std::string::npos;
+    })) << page << server.Log();
+    EXPECT_NE(page.find("HTTP/1.1 200"), std::string::npos);
+    EXPECT_NE(page.find("Content-Type: text/html; charset=windows-1251"), std::string::npos);
+    EXPECT_NE(page.find("<td>КП Тест</td><td>Ток</td><td>7</td><td>100</td><td>42.5</td><td>0</td><td>42.5</td>"),
+              std::string::npos) << page;
+    // A value the station never sends.
+    EXPECT_NE(page.find("<td>Нет у КП</td><td>7</td><td>999</td><td>0</td><td>Не инициализир.</td>"),
+              std::string::npos) << page;
+    const std::string ts = Get(web_port_, "/tstek.php");
+    EXPECT_NE(ts.find("<td>Выключатель</td><td>7</td><td>1</td><td>1</td><td>0</td>"), std::string::npos) << ts;
+    const std::string config = Get(web_port_, "/config.php");
+    EXPECT_NE(config.find("<td>КП Тест</td><td>127.0.0.1</td>"), std::string::npos) << config;
+    EXPECT_NE(config.find("<td>Есть</td>"), std::string::npos);
+
+    // The configuration files need the transfer password; nothing outside the folders is served.
+    EXPECT_NE(Get(web_port_, "/cnf.ini").find("HTTP/1.1 401"), std::string::npos);
+    const std::string cnf = Get(web_port_, "/cnf.ini", "Authorization: Basic OnNlY3JldA==\r\n");  // ":secret"
+    EXPECT_NE(cnf.find("HTTP/1.1 200"), std::string::npos);
+    EXPECT_NE(cnf.find("pwd=secret"), std::string::npos);
+    EXPECT_NE(Get(web_port_, "/../cnf.ini").find("HTTP/1.1 40"), std::string::npos);
+    EXPECT_NE(Get(web_port_, "/css/../../cnf.ini").find("HTTP/1.1 40"), std::string::npos);
+    EXPECT_NE(Get(web_port_, "/%2e%2e/server.log").find("HTTP/1.1 404"), std::string::npos);
+
+    // The station falls silent: the pages say so.
+    sim.Send("silence on");
+    ASSERT_TRUE(WaitFor([&] {
+        page = Get(web_port_, "/titek.php");
+        return page.find("Нет соединения") != std::string::npos;
+    })) << page;
+    EXPECT_NE(Get(web_port_, "/config.php").find("<td>Нет</td>"), std::string::npos);
+
+    EXPECT_EQ(server.Stop(), 0);
+    const std::string log = server.Log();
+    EXPECT_NE(log.find("polling started: 1 channels"), std::string::npos) << log;
+    EXPECT_NE(log.find("web server on port " + std::to_string(web_port_)), std::string::npos) << log;
+    EXPECT_NE(log.find("station 1 \"КП Тест\": link up"), std::string::npos) << log;
+    EXPECT_NE(log.find("station 1 \"КП Тест\": link down"), std::string::npos) << log;
+    EXPECT_NE(log.find("iec101opc stopped"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace iec

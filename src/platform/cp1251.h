@@ -11,6 +11,8 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 std::string Utf8ToCp1251(std::string_view utf8);
 
 bool IsValidUtf8(std::string_view text);
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
 bool StartsWithUtf8Bom(std::string_view text);
 
 // Text of a file as users leave it: UTF-8 when it starts with a byte-order mark and is valid UTF-8 (the mark is

@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "model/polling_switch.h"
+#include "model/publication.h"
 #include "model/station_file.h"
 #include "platform/cp1251.h"
 #include "platform/file_util.h"
@@ -122,6 +124,9 @@ protected:
         s.NameTS = "Выключатель";
         s.AdrASDU = 7;
         s.AdrIOA = 1;
+        s.AdrASDU_TU = 7;
+        s.AdrIOA_TU = 2001;
+        s.Type_TU = 0;  // single command with select
         T_TI& m = kp.AddTI();
         m.NameTI = "Ток";
         m.AdrASDU = 7;
@@ -190,6 +195,37 @@ TEST_F(ServerEndToEnd, PagesShowTheSimulatorsValuesAndTheLinkState) {
     EXPECT_NE(log.find("station 1 \"КП Тест\": link up"), std::string::npos) << log;
     EXPECT_NE(log.find("station 1 \"КП Тест\": link down"), std::string::npos) << log;
     EXPECT_NE(log.find("iec101opc stopped"), std::string::npos) << log;
+}
+
+TEST_F(ServerEndToEnd, TelecontrolArmedByTagNumberReachesTheStation) {
+    sim::test::Sim101Process sim({"--tcp", "0", "--station", "7", "--point", "M_SP_NA:1=off", "--point",
+                                  "M_ME_NC:100=1", "--point", "C_SC_NA:2001>1,sbo"});
+    const std::string ready = sim.WaitLine("ready tcp 127.0.0.1 ");
+    ASSERT_FALSE(ready.empty());
+    WriteConfig(std::stoi(ready.substr(20)));
+    OffsetClock clock;
+    Runtime rt(clock, dir_);
+    ASSERT_TRUE(StartUp(rt).start_polling);
+    ASSERT_TRUE(Start_Opros(rt).started);
+    ASSERT_TRUE(WaitFor([&] {
+        Out_Tags_To_OPC(rt);
+        return rt.stations.Station(1)->Connected;
+    }));
+    // Tag 2 is the station's first status signal (tag 1 is its branch).
+    TagSlot slot;
+    ASSERT_TRUE(rt.tags.Read(2, slot));
+    EXPECT_EQ(slot.tag.Name, "КП Тест.Выключатель");
+    ASSERT_TRUE(ExecuteTU(rt, 2, true));
+    EXPECT_EQ(sim.WaitLine("command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 select"),
+              "command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 select on qu=0 -> positive");
+    EXPECT_EQ(sim.WaitLine("command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 execute"),
+              "command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 execute on qu=0 -> positive");
+    EXPECT_TRUE(WaitFor([&] {
+        Out_Tags_To_OPC(rt);
+        TagSlot s;
+        return rt.tags.Read(2, s) && s.value == 1.0 && s.tag.Quality == 192;
+    }));
+    Stop_Opros(rt);
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+// Names and times as the OPC UA server library takes them from the bridge.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/date_time.h"
+
+namespace iec {
+
+// A name the OPC UA clients can show on any system: Cyrillic letters transliterated (upper case by the table the
+// installations have always used, lower case to the same Latin letter in lower case), a leading digit replaced by
+// "n", blanks and punctuation (and "." unless keep_points) replaced by "_". UTF-8 in and out.
+std::string Translit_Name(const std::string& text, bool keep_points);
+
+// The OPC UA time (100-ns intervals since 1601-01-01 UTC) of a local time x; x before 1900-01-02 means now.
+// bias_minutes: UTC = local time + bias (the standard bias, without daylight saving).
+int64_t UA_Time(DateTime x, DateTime now, int bias_minutes);
+
+// The standard time-zone bias of this machine in minutes (UTC = local time + bias).
+int StandardBiasMinutes();
+
+}  // namespace iec

@@ -145,7 +145,7 @@ bool TIEC101::FormKadrtu(const TIEC_ASDU& asdu, TIecDevice& device, TuState& tu)
     return true;
 }
 
-void TIEC101::ArmCommand(int asduAddress, int objAddress, int kind, bool command) {
+void TIEC101::ArmCommand(int asduAddress, int objAddress, int kind, bool command, std::optional<DateTime> armedAt) {
     std::lock_guard lock(tu_mutex_);
     tu_.Asdu_Adr_TU = asduAddress;
     tu_.Obj_addr_TU = objAddress;
@@ -154,6 +154,7 @@ void TIEC101::ArmCommand(int asduAddress, int objAddress, int kind, bool command
     tu_.exec_tu = direct;
     tu_.tuCommand = command;
     tu_.Type_TU_45_46 = kind;
+    if (armedAt) tu_.dt_TU = *armedAt;
 }
 
 TuState TIEC101::TU() const {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -114,7 +115,10 @@ public:
 
     // Telecontrol: arms a command (kinds 1 and 3 execute directly, 0 and 2 select first), replacing a pending one.
     // Safe from any thread; never waits longer than a field copy.
-    void ArmCommand(int asduAddress, int objAddress, int kind, bool command);
+    // With armedAt the 20 s supervision starts at the arming (until the select or execute is queued and restarts
+    // it), so that an exchange without a checked frame right after arming cannot end a fresh command.
+    void ArmCommand(int asduAddress, int objAddress, int kind, bool command,
+                    std::optional<DateTime> armedAt = std::nullopt);
     TuState TU() const;
     // Runs f(TuState&) under the telecontrol lock (for the polling thread's telecontrol steps).
     template <class F>

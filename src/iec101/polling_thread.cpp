@@ -109,19 +109,7 @@ bool TOpros_device::Alarms(int n) const {
 
 bool TOpros_device::ArmTU(int slot, int asduAddress, int objAddress, int kind, bool command) {
     if (!Valid(slot)) return false;
-    const DateTime now = ctx_.clock.Now();
-    iec101[static_cast<size_t>(slot)]->WithTU([&](TuState& tu) {
-        tu.Asdu_Adr_TU = asduAddress;
-        tu.Obj_addr_TU = objAddress;
-        const bool direct = kind == 1 || kind == 3;
-        tu.select_tu = !direct;
-        tu.exec_tu = direct;
-        tu.tuCommand = command;
-        tu.Type_TU_45_46 = kind;
-        // The supervision runs from the arming until the select or execute is queued and restarts it; measured
-        // from an older start, an exchange without a checked frame would end a fresh command at once.
-        tu.dt_TU = now;
-    });
+    iec101[static_cast<size_t>(slot)]->ArmCommand(asduAddress, objAddress, kind, command, ctx_.clock.Now());
     return true;
 }
 

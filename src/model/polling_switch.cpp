@@ -12,15 +12,17 @@
 namespace iec {
 namespace {
 
-// The thread a station joins: the last one on the same channel string (and, for a TCP station, the same port).
+// A station belongs to a channel with the same port string; a TCP station also needs the same TCP port.
+bool SameChannel(const std::string& port, int tcp_port, const T_KP& kp) {
+    return port == kp.IecDeviceVV.ComPort && (kp.RTU_TCP != 1 || tcp_port == kp.PortTCP);
+}
+
+// The thread a station joins: the last one of its channel.
 int FindThread(const std::vector<std::shared_ptr<TOpros_device>>& threads, const std::vector<int>& thread_tcp_port,
                const T_KP& kp) {
     int found = 0;
     for (size_t a = 1; a < threads.size(); ++a) {
-        const TOpros_device& t = *threads[a];
-        if (t.Port != kp.IecDeviceVV.ComPort) continue;
-        if (kp.RTU_TCP == 1 && thread_tcp_port[static_cast<size_t>(a)] != kp.PortTCP) continue;
-        found = static_cast<int>(a);
+        if (SameChannel(threads[a]->Port, thread_tcp_port[a], kp)) found = static_cast<int>(a);
     }
     return found;
 }
@@ -43,9 +45,7 @@ ChannelPlan PlanChannels(const StationTable& st) {
         const T_KP& kp = *st.Station(i);
         int found = -1;
         for (size_t a = 0; a < channels.size(); ++a) {
-            if (channels[a].port != kp.IecDeviceVV.ComPort) continue;
-            if (kp.RTU_TCP == 1 && channels[a].tcp_port != kp.PortTCP) continue;
-            found = static_cast<int>(a);
+            if (SameChannel(channels[a].port, channels[a].tcp_port, kp)) found = static_cast<int>(a);
         }
         if (found < 0) {
             channels.push_back({kp.IecDeviceVV.ComPort, kp.PortTCP, 1});

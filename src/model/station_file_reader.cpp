@@ -62,6 +62,13 @@ private:
     const TSplitArray& split_;
 };
 
+// Fields 1, 2 and 5 of a TS or TIT line must be integers; their values are not kept.
+void CheckSignalHeader(const LineFields& f) {
+    f.StrictInt(1, "station index + 1000");
+    f.StrictInt(2, "station number");
+    f.StrictInt(5, "flag word");
+}
+
 void ReadStationLine(T_KP& kp, SignalType code, const LineFields& f) {
     switch (code) {
         case stPER:
@@ -74,9 +81,7 @@ void ReadStationLine(T_KP& kp, SignalType code, const LineFields& f) {
             kp.Popravka_Time = f.IntOr(1, 0);
             break;
         case stTS: {
-            f.StrictInt(1, "station index + 1000");
-            f.StrictInt(2, "station number");
-            f.StrictInt(5, "flag word");
+            CheckSignalHeader(f);
             T_TS ts;
             ts.NameTS = Strip_Quotes(f.Text(4));
             ts.AdrASDU = f.IntOrZero(6, "AdrASDU");
@@ -88,9 +93,7 @@ void ReadStationLine(T_KP& kp, SignalType code, const LineFields& f) {
             break;
         }
         case stTIT: {
-            f.StrictInt(1, "station index + 1000");
-            f.StrictInt(2, "station number");
-            f.StrictInt(5, "flag word");
+            CheckSignalHeader(f);
             T_TI ti;
             ti.NameTI = Strip_Quotes(f.Text(4));
             ti.AdrASDU = f.IntOrZero(6, "AdrASDU");

@@ -8,6 +8,7 @@
 #include "model/polling_switch.h"
 #include "model/publication.h"
 #include "model/runtime.h"
+#include "opcua/opc_ua_bridge.h"
 #include "web/web_server.h"
 
 namespace iec {
@@ -44,11 +45,14 @@ int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::
     err << rt.Time_Start.FormatDisplay() << " iec101opc started in " << options.folder.string() << ": "
         << rt.stations.Kol_KP << " stations" << (rt.Config_Mode ? ", configurator mode" : "") << std::endl;
 
+    auto opc_ua = std::make_shared<OpcUaBridge>();
+    rt.opc_ua_server = opc_ua;
     if (start.start_polling) {
         const PollingStart p = Begin_Opros(rt);
         if (p.started) {
             err << rt.clock.Now().FormatDisplay() << " polling started: " << rt.Kol_Threads << " channels, "
                 << rt.NSignalsTS << " status signals, " << rt.NSignalsTIT << " measured values" << std::endl;
+            if (!p.opc_ua.empty()) err << rt.clock.Now().FormatDisplay() << " " << p.opc_ua << std::endl;
         } else {
             rt.Opros_On = false;
             err << rt.clock.Now().FormatDisplay() << " polling not started: " << p.refusal << std::endl;
@@ -74,6 +78,9 @@ int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::
         if (rt.Opros_On) {
             Out_Tags_To_OPC(rt);
             links.Report(rt, err);
+            if (const std::string m = opc_ua->TakeEndMessage(); !m.empty()) {
+                err << rt.clock.Now().FormatDisplay() << " " << m << std::endl;
+            }
         }
         std::this_thread::sleep_until(next);
     }

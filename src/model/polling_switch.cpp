@@ -215,12 +215,17 @@ PollingStart Start_Opros(Runtime& rt, bool start_threads) {
         rt.Threads_arr = std::move(threads);
         rt.Kol_Threads = static_cast<int>(rt.Threads_arr.size()) - 1;
     }
-    if (rt.Save_Obmen_v_File_live && rt.OPC_UA_Started) Write_Log_Line(rt, "start OPC_UA", "log_104.txt");
+    if (rt.opc_ua.OPC_UA_use && rt.opc_ua_server) {
+        result.opc_ua = rt.opc_ua_server->Build(rt).message;
+        if (rt.Save_Obmen_v_File_live && rt.OPC_UA_Started) Write_Log_Line(rt, "start OPC_UA", "log_104.txt");
+    }
     result.started = true;
     return result;
 }
 
 void Stop_Opros(Runtime& rt) {
+    // The server first: a client's write must not arm a command in a thread that is going away.
+    if (rt.opc_ua_server) rt.opc_ua_server->Stop(rt);
     std::vector<std::shared_ptr<TOpros_device>> threads;
     {
         std::lock_guard lock(rt.threads_mutex);

@@ -14,6 +14,8 @@ struct PollingStart {
     // Why polling did not start: a configuration beyond a limit (named with the figure), or a station file that
     // could not be read to its end.
     std::string refusal;
+    // What became of the OPC UA server when OPC_UA_use is set (running, or why it is off this run).
+    std::string opc_ua;
 };
 
 // Counts of the configuration that the limits apply to.
@@ -27,7 +29,8 @@ struct PollingLimits {
 
 // start_threads false builds everything but leaves the threads unstarted (for checks of the grouping).
 PollingStart Start_Opros(Runtime& rt, bool start_threads = true);
-// Asks every thread to end and waits for each (a read or connect in progress ends within its time-out).
+// Stops the OPC UA server, then asks every thread to end and waits for each (a read or connect in progress ends
+// within its time-out).
 void Stop_Opros(Runtime& rt);
 // Applies Opros_On: starts polling when it is set, stops it otherwise.
 PollingStart Begin_Opros(Runtime& rt);

@@ -49,8 +49,8 @@ void Out_Tags_To_OPC(Runtime& rt) {
     }
     StationTable& st = rt.stations;
     const bool reserve_lines = rt.redundancy.Use_Reserv;
-    const bool ua = rt.opc_ua.OPC_UA_use && rt.OPC_UA_Started && rt.OpcUaPush;
-    std::vector<int> pushes;
+    const bool ua = rt.opc_ua.OPC_UA_use && rt.OPC_UA_Started && rt.opc_ua_server;
+    std::vector<UaUpdate> updates;
 
     rt.tags.Write([&](std::vector<TIndent>& tags, std::vector<double>& values, int&) {
         auto slot_ok = [&](int e) { return e >= 1 && e <= kMaxTags; };
@@ -71,7 +71,7 @@ void Out_Tags_To_OPC(Runtime& rt) {
             tc.in_work = true;
             values[static_cast<size_t>(c)] = v;
             if (reserve_lines && changed) AppendChangeLine(rt, c, v, 192, now, tc.Name);
-            if (ua) pushes.push_back(c);
+            if (ua) updates.push_back({c, UaUpdate::Kind::Link, v, 0, now});
         }
 
         // Every signal once: a station's signals stand together in its thread's list, in configuration order.
@@ -89,12 +89,14 @@ void Out_Tags_To_OPC(Runtime& rt) {
                 const ArmValue av = g->GetArmValue();
                 int e;
                 double x;
+                UaUpdate::Kind kind = UaUpdate::Kind::Status;
                 if (r->Fst == stTS) {
                     e = kp.Nom_OPC_TS + ++ts[static_cast<size_t>(i)];
                     x = av.value;
                 } else if (r->Fst == stTIT) {
                     e = kp.Nom_OPC_TI + ++tit[static_cast<size_t>(i)];
                     x = kp.PereschetTI ? r->RawToEng(av.real) : av.real;
+                    kind = UaUpdate::Kind::Measured;
                 } else {
                     continue;
                 }
@@ -108,12 +110,12 @@ void Out_Tags_To_OPC(Runtime& rt) {
                 t.Stamp_DateTime = PublishedStamp(kp, av.hasTime ? av.time : DateTime(), now);
                 if (t.Quality != old_quality) changed = true;
                 if (reserve_lines && changed) AppendChangeLine(rt, e, x, t.Quality, t.Stamp_DateTime, t.Name);
-                if (ua) pushes.push_back(e);
+                if (ua) updates.push_back({e, kind, x, av.quality, t.Stamp_DateTime});
             }
         }
     });
-    // The OPC UA server reads the slots itself, after the pass has released them.
-    for (const int e : pushes) rt.OpcUaPush(e);
+    // The OPC UA server gets the pass's values after the table is released: its calls never hold up readers.
+    if (ua) rt.opc_ua_server->Publish(updates, now);
 }
 
 }  // namespace iec

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "model/arm_signals.h"
 #include "model/config_problem.h"
+#include "model/opc_ua_outlet.h"
 #include "model/redundancy_state.h"
 #include "model/server_settings.h"
 #include "model/station.h"
@@ -68,9 +68,9 @@ struct Runtime {
     std::mutex Rezerv_Send_Buf_mutex;
     std::string Rezerv_Send_Buf;
 
-    // Filled by the OPC UA bridge: pushes tag e to the OPC UA server (called by the publication pass).
-    std::function<void(int tag)> OpcUaPush;
-    std::atomic<bool> OPC_UA_Started{false};
+    // The OPC UA server, when the program has one: built at polling start, fed by the publication pass.
+    std::shared_ptr<OpcUaOutlet> opc_ua_server;
+    std::atomic<bool> OPC_UA_Started{false};  // the address space is built and the server thread started
 
     std::filesystem::path StationFilePath() const;
 };

@@ -41,6 +41,36 @@ std::string Translit_Name(const std::string& text, bool keep_points) {
     return Cp1251ToUtf8(out);
 }
 
+LowBytes ToLowBytes(const std::string& utf8) {
+    LowBytes out;
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        // Lead octet: the sequence's length; a stray continuation or bad lead octet stands for itself.
+        size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+        if (i + len > utf8.size()) len = 1;
+        char32_t cp = len == 1 ? c : c & (0x7F >> len);
+        for (size_t k = 1; k < len; ++k) {
+            const auto d = static_cast<unsigned char>(utf8[i + k]);
+            if ((d & 0xC0) != 0x80) {
+                len = 1;
+                cp = c;
+                break;
+            }
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (cp <= 0xFF) {
+            out.bytes += static_cast<char>(cp);
+        } else {
+            out.bytes += '_';
+            out.latin1 = false;
+        }
+        ++out.characters;
+        i += len;
+    }
+    return out;
+}
+
 int64_t UA_Time(DateTime x, DateTime now, int bias_minutes) {
     if (x.days() < 3.0) x = now;
     const DateTime u = x + bias_minutes * DateTime::kOneMinute;

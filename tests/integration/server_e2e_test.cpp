@@ -17,6 +17,7 @@
 #include "model/polling_switch.h"
 #include "model/publication.h"
 #include "model/station_file.h"
+#include "opcua/bridge_names.h"
 #include "platform/cp1251.h"
 #include "platform/file_util.h"
 #include "sim101_process.h"
@@ -107,9 +108,8 @@ protected:
     }
     ~ServerEndToEnd() override { fs::remove_all(dir_); }
 
-    void WriteConfig(int sim_port, const std::string& extra_cnf = "") {
+    void WriteConfig(int sim_port, const std::string& extra_cnf = "", const OpcUaSettings& ua = {}) {
         StationTable t;
-        OpcUaSettings ua;
         t.Kol_KP = 1;
         T_KP& kp = t.KP_arr[1];
         kp.NameKP = "КП Тест";
@@ -226,6 +226,68 @@ TEST_F(ServerEndToEnd, TelecontrolArmedByTagNumberReachesTheStation) {
         return rt.tags.Read(2, s) && s.value == 1.0 && s.tag.Quality == 192;
     }));
     Stop_Opros(rt);
+}
+
+// Runs a program to its end with its output in a file; the exit code, or -1.
+int RunToEnd(const std::vector<std::string>& argv, const fs::path& output) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, 1);
+        ::dup2(fd, 2);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ServerEndToEnd, OpcUaClientReadsTheStationAndArmsACommandByAWrite) {
+#ifndef NODE_PATH
+    GTEST_SKIP() << "node is not installed";
+#else
+    sim::test::Sim101Process sim({"--tcp", "0", "--station", "7", "--point", "M_SP_NA:1=off", "--point",
+                                  "M_ME_NC:100=42.5", "--point", "C_SC_NA:2001>1,sbo"});
+    const std::string ready = sim.WaitLine("ready tcp 127.0.0.1 ");
+    ASSERT_FALSE(ready.empty());
+    OpcUaSettings ua;
+    ua.OPC_UA_use = true;
+    ua.OPC_UA_writable = true;
+    ua.OPC_UA_by_pwd = true;
+    ua.OPC_UA_Port = FreePort();
+    ua.OPC_UA_username = "operator";
+    ua.OPC_UA_password = "Secret-101";
+    WriteConfig(std::stoi(ready.substr(20)), "", ua);
+    ServerProcess server(dir_);
+
+    // Station 1: branch 1, its status signal 2, measured values 3 and 4, Connected 5; the lifebit is 7 in
+    // group 80002.
+    const std::string config =
+        "{\"port\":" + std::to_string(ua.OPC_UA_Port) + ",\"user\":\"operator\",\"password\":\"Secret-101\"," +
+        "\"folder\":\"" + Translit_Name("КП Тест", false) + "\"," +
+        "\"ts\":{\"id\":2,\"name\":\"" + Translit_Name("Выключатель", false) + "\"}," +
+        "\"tit\":{\"id\":3,\"name\":\"" + Translit_Name("Ток", false) + "\",\"value\":42.5}," +
+        "\"silent\":{\"id\":4},\"connected\":5,\"lifebit\":{\"group\":80002,\"id\":7}}";
+    const fs::path output = dir_ / "client.txt";
+    const int rc = RunToEnd({NODE_PATH, fs::path(IEC_SOURCE_DIR) / "tests/opcua/node/server_e2e.js", config}, output);
+    const std::string said = ReadFileBytes(output).value_or("");
+    if (rc == 77) GTEST_SKIP() << said;
+    EXPECT_EQ(rc, 0) << said << server.Log();
+    EXPECT_EQ(sim.WaitLine("command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 select"),
+              "command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 select on qu=0 -> positive");
+    EXPECT_EQ(sim.WaitLine("command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 execute"),
+              "command link=7 ca=7 type=C_SC_NA cause=6 ioa=2001 execute on qu=0 -> positive");
+
+    EXPECT_EQ(server.Stop(), 0);
+    const std::string log = server.Log();
+    EXPECT_NE(log.find("OPC UA server on port " + std::to_string(ua.OPC_UA_Port) + ": 5 variables, password login, writable"),
+              std::string::npos) << log;
+    EXPECT_NE(log.find("iec101opc stopped"), std::string::npos) << log;
+#endif
 }
 
 }  // namespace

@@ -156,5 +156,59 @@ TEST_F(PublicationPass, IdleReservePublishesNothing) {
     EXPECT_EQ(Slot(2).value, 0.0);
 }
 
+// Keeps what a pass hands to the OPC UA server.
+class RecordingOutlet : public OpcUaOutlet {
+public:
+    BuildResult Build(Runtime&) override { return {}; }
+    void Stop(Runtime&) override {}
+    void Publish(const std::vector<UaUpdate>& u, DateTime now) override {
+        updates = u;
+        published_at = now;
+    }
+    const UaUpdate* Find(int tag) const {
+        for (const auto& u : updates) {
+            if (u.tag == tag) return &u;
+        }
+        return nullptr;
+    }
+    std::vector<UaUpdate> updates;
+    DateTime published_at;
+};
+
+TEST_F(PublicationPass, OpcUaServerGetsEverySlotWithTheSignalsOwnQuality) {
+    auto outlet = std::make_shared<RecordingOutlet>();
+    rt_.opc_ua_server = outlet;
+    Out_Tags_To_OPC(rt_);
+    EXPECT_TRUE(outlet->updates.empty()) << "nothing while the server is not running";
+
+    rt_.opc_ua.OPC_UA_use = true;
+    rt_.OPC_UA_Started = true;
+    SinglePoint(0x01);
+    const uint8_t overflow[] = {0xD0, 0x07, 0x01};  // 2000 with the overflow bit
+    Sig(1, 100).ChangeVal(*TypeIdentList().FindTypeIdent(11), overflow, 0, DateTime());
+    Out_Tags_To_OPC(rt_);
+    EXPECT_EQ(outlet->published_at, clock_.Now());
+    ASSERT_EQ(outlet->updates.size(), 5u);  // two links, A's TS and TIT, B's TIT
+    const UaUpdate* ts = outlet->Find(2);
+    ASSERT_NE(ts, nullptr);
+    EXPECT_EQ(ts->kind, UaUpdate::Kind::Status);
+    EXPECT_EQ(ts->value, 1.0);
+    EXPECT_EQ(ts->quality, 0);
+    EXPECT_EQ(ts->stamp, Slot(2).tag.Stamp_DateTime);
+    const UaUpdate* tit = outlet->Find(3);
+    ASSERT_NE(tit, nullptr);
+    EXPECT_EQ(tit->kind, UaUpdate::Kind::Measured);
+    EXPECT_DOUBLE_EQ(tit->value, 50.0);  // the published, scaled value
+    EXPECT_EQ(tit->quality, 0x01);       // good for OPC DA, bad for OPC UA
+    EXPECT_EQ(Slot(3).tag.Quality, 192);
+    const UaUpdate* never = outlet->Find(6);
+    ASSERT_NE(never, nullptr);
+    EXPECT_NE(never->quality, 0);
+    const UaUpdate* link = outlet->Find(7);  // B has no status signals; its link is published all the same
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->kind, UaUpdate::Kind::Link);
+    EXPECT_EQ(link->value, 0.0);
+}
+
 }  // namespace
 }  // namespace iec

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The demo: the server on a copy of demo/ against the station simulator. Two stations share a pseudo-terminal
 # line, a third sits behind a simulated serial-to-Ethernet converter on 127.0.0.1:32101. The values change by
-# themselves; the web pages are at the printed address. Ctrl-C stops everything.
+# themselves; the web pages and the OPC UA endpoint are at the printed addresses. Ctrl-C stops everything.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -43,7 +43,7 @@ wait_line "$run/sim-tcp.log" "ready tcp " >/dev/null
 sed -i "s|^\\\\\\\\.\\\\COM3\r\$|$pty\r|" "$run/iec101kp.cfg"
 
 echo "simulator line: $pty; converter: 127.0.0.1:32101"
-echo "web pages: http://127.0.0.1:8080/  (Ctrl-C stops the demo)"
+echo "web pages: http://127.0.0.1:8080/  OPC UA: opc.tcp://127.0.0.1:4840  (Ctrl-C stops the demo)"
 ./build/src/app/iec101opc --dir "$run" &
 pids+=($!)
 wait "${pids[-1]}"

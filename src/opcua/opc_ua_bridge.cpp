@@ -121,11 +121,11 @@ OpcUaOutlet::BuildResult OpcUaBridge::Build(Runtime& rt) {
         const int rc = lib_->api.UA_ServerNetworkLayerTCP_dll(
             port_number, by_pwd, static_cast<int>(user_length), static_cast<int>(password_length),
             &OpcUaBridge::UA_Write_Callback, credentials.data(), kBufferSize);
-        rt_->OPC_UA_Started = false;
         if (rc != 0) {
             std::lock_guard lock(end_mutex_);
             end_message_ = "OPC UA server stopped: port " + std::to_string(port_number) + " could not be opened";
         }
+        rt_->OPC_UA_Started = false;
     });
     result.started = true;
     result.message = "OPC UA server on port " + port + ": " + std::to_string(variables) + " variables" +

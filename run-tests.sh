@@ -3,6 +3,7 @@
 #   ./run-tests.sh           every test in an optimised build (build/)
 #   ./run-tests.sh --asan    unit tests with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
 #   ./run-tests.sh --tsan    thread tests with ThreadSanitizer (build-tsan/)
+#   ./run-tests.sh --windows the Windows build (mingw-w64) of the OPC UA server library under Wine (build-win/)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,7 +15,8 @@ case "$mode" in
   "")     dir=build ;;
   --asan) dir=build-asan; flags=(-DIEC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L unit) ;;
   --tsan) dir=build-tsan; flags=(-DIEC_TSAN=ON -DCMAKE_BUILD_TYPE=Debug); select=(-L tsan); target=(--target tsan_tests) ;;
-  *) echo "usage: $0 [--asan|--tsan]" >&2; exit 2 ;;
+  --windows) dir=build-win; flags=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake) ;;
+  *) echo "usage: $0 [--asan|--tsan|--windows]" >&2; exit 2 ;;
 esac
 
 # The OPC UA interoperability tests talk to an independent client from npm.

@@ -6,10 +6,14 @@
 //   quit                                                   setrunning_bool(0), join, exit
 // and reads from stdout: "ready" once clients can connect, "write <n> <int> <double> <bool>" from the write
 // callback, "stopped <result>" when the server thread returned.
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -40,13 +44,24 @@ void OnWrite(int n) {
 }
 
 bool CanConnect(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
+#ifdef _WIN32
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!started) return false;
+#endif
+    auto fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+#ifdef _WIN32
+    closesocket(fd);
+#else
     close(fd);
+#endif
     return ok;
 }
 

@@ -1,5 +1,9 @@
 #include "opcua/server/tcp_runner.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -7,7 +11,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -25,30 +31,78 @@ constexpr size_t kMaxPendingOutput = 64 * 1024 * 1024;
 // 100-ns intervals from 1601-01-01 to 1970-01-01.
 constexpr int64_t kUnixEpochTicks = 116444736000000000LL;
 
+// The few socket calls that differ between Winsock and POSIX.
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket kNoSocket = INVALID_SOCKET;
+void CloseSocket(Socket s) { closesocket(s); }
+bool Retry() {
+    const int e = WSAGetLastError();
+    return e == WSAEWOULDBLOCK || e == WSAEINTR;
+}
+std::string LastError() { return "socket error " + std::to_string(WSAGetLastError()); }
+void SetNonBlocking(Socket s) {
+    u_long one = 1;
+    ioctlsocket(s, FIONBIO, &one);
+}
+int PollSockets(std::vector<pollfd>& fds, int ms) { return WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), ms); }
+long Send(Socket s, const uint8_t* data, size_t size) {
+    return send(s, reinterpret_cast<const char*>(data), static_cast<int>(std::min<size_t>(size, 1 << 30)), 0);
+}
+long Recv(Socket s, uint8_t* data, size_t size) {
+    return recv(s, reinterpret_cast<char*>(data), static_cast<int>(size), 0);
+}
+// Winsock is initialised for as long as a server runs.
+struct SocketLibrary {
+    SocketLibrary() { ok = WSAStartup(MAKEWORD(2, 2), &data) == 0; }
+    ~SocketLibrary() {
+        if (ok) WSACleanup();
+    }
+    WSADATA data{};
+    bool ok = false;
+};
+#else
+using Socket = int;
+constexpr Socket kNoSocket = -1;
+void CloseSocket(Socket s) { close(s); }
+bool Retry() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+std::string LastError() { return std::strerror(errno); }
+void SetNonBlocking(Socket s) { fcntl(s, F_SETFL, fcntl(s, F_GETFL, 0) | O_NONBLOCK); }
+int PollSockets(std::vector<pollfd>& fds, int ms) { return poll(fds.data(), fds.size(), ms); }
+long Send(Socket s, const uint8_t* data, size_t size) { return send(s, data, size, MSG_NOSIGNAL); }
+long Recv(Socket s, uint8_t* data, size_t size) { return recv(s, data, size, 0); }
+struct SocketLibrary {
+    bool ok = true;
+};
+#endif
+
 struct Connection {
-    int fd = -1;
+    Socket fd = kNoSocket;
     uint32_t id = 0;
     std::vector<uint8_t> pending;  // output the socket did not take yet
 };
 
-void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL, 0) | O_NONBLOCK); }
-
-int OpenListener(uint16_t port, std::string& error) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return -1;
+Socket OpenListener(uint16_t port, std::string& error) {
+    Socket fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd == kNoSocket) {
+        error = LastError();
+        return kNoSocket;
     }
     int one = 1;
+#ifdef _WIN32
+    // Windows lets SO_REUSEADDR take a port another program listens on; refuse to share it instead.
+    setsockopt(fd, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&one), sizeof one);
+#else
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+#endif
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_ANY);
     addr.sin_port = htons(port);
     if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 16) != 0) {
-        error = std::strerror(errno);
-        close(fd);
-        return -1;
+        error = LastError();
+        CloseSocket(fd);
+        return kNoSocket;
     }
     SetNonBlocking(fd);
     return fd;
@@ -59,9 +113,9 @@ bool Flush(Connection& c) {
     size_t sent = 0;
     bool alive = true;
     while (sent < c.pending.size()) {
-        ssize_t n = send(c.fd, c.pending.data() + sent, c.pending.size() - sent, MSG_NOSIGNAL);
+        const long n = Send(c.fd, c.pending.data() + sent, c.pending.size() - sent);
         if (n < 0) {
-            alive = errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+            alive = Retry();
             break;
         }
         sent += static_cast<size_t>(n);
@@ -81,9 +135,14 @@ Now ClockNow() {
 }
 
 int RunTcpServer(UaServer& server, uint16_t port, const std::atomic<bool>& running, std::string& error) {
-    int listener = OpenListener(port, error);
-    if (listener < 0) return -1;
-    std::map<int, Connection> connections;
+    const SocketLibrary sockets;
+    if (!sockets.ok) {
+        error = LastError();
+        return -1;
+    }
+    const Socket listener = OpenListener(port, error);
+    if (listener == kNoSocket) return -1;
+    std::map<Socket, Connection> connections;
     std::vector<uint8_t> buffer(kReadChunk);
     std::vector<pollfd> fds;
     while (running.load()) {
@@ -92,19 +151,19 @@ int RunTcpServer(UaServer& server, uint16_t port, const std::atomic<bool>& runni
         for (auto& [fd, c] : connections) {
             fds.push_back({fd, static_cast<short>(POLLIN | (c.pending.empty() ? 0 : POLLOUT)), 0});
         }
-        poll(fds.data(), fds.size(), kPollMs);
+        PollSockets(fds, kPollMs);
         Now now = ClockNow();
 
         if (fds[0].revents & POLLIN) {
-            int fd = accept(listener, nullptr, nullptr);
-            if (fd >= 0) {
+            const Socket fd = accept(listener, nullptr, nullptr);
+            if (fd != kNoSocket) {
                 uint32_t id = server.Connect(now);
                 if (id == 0) {
-                    close(fd);
+                    CloseSocket(fd);
                 } else {
                     SetNonBlocking(fd);
                     int one = 1;
-                    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
                     connections[fd] = Connection{fd, id, {}};
                 }
             }
@@ -115,16 +174,16 @@ int RunTcpServer(UaServer& server, uint16_t port, const std::atomic<bool>& runni
             Connection& c = it->second;
             bool alive = true;
             if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
-                ssize_t n = recv(c.fd, buffer.data(), buffer.size(), 0);
+                const long n = Recv(c.fd, buffer.data(), buffer.size());
                 if (n > 0) {
                     server.Receive(c.id, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n)), now);
-                } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+                } else if (n == 0 || !Retry()) {
                     alive = false;
                 }
             }
             if (!alive) {
                 server.Disconnect(c.id);
-                close(c.fd);
+                CloseSocket(c.fd);
                 connections.erase(it);
             }
         }
@@ -136,7 +195,7 @@ int RunTcpServer(UaServer& server, uint16_t port, const std::atomic<bool>& runni
             bool ok = Flush(c) && c.pending.size() <= kMaxPendingOutput;
             if (!ok || (server.ShouldClose(c.id) && c.pending.empty())) {
                 server.Disconnect(c.id);
-                close(c.fd);
+                CloseSocket(c.fd);
                 it = connections.erase(it);
             } else {
                 ++it;
@@ -145,9 +204,9 @@ int RunTcpServer(UaServer& server, uint16_t port, const std::atomic<bool>& runni
     }
     for (auto& [fd, c] : connections) {
         server.Disconnect(c.id);
-        close(fd);
+        CloseSocket(fd);
     }
-    close(listener);
+    CloseSocket(listener);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // Interoperability test: an independent OPC UA client (node-opcua) against libopc_ua3 hosted by ua_test_host.
 // Usage: node interop.js <path of ua_test_host>
+//        node interop.js wine <path of ua_test_host.exe>     (the Windows build of the library, under Wine)
 "use strict";
 const path = require("path");
 const net = require("net");
@@ -18,7 +19,8 @@ const {
   ClientSubscription, ClientMonitoredItem, TimestampsToReturn, StatusCodes, makeBrowsePath,
 } = client;
 
-const hostPath = path.resolve(process.argv[2] || "");
+// The host program, or a runner (wine) and the host program.
+const hostCommand = process.argv.slice(2).map((a) => (a.includes("/") ? path.resolve(a) : a));
 const T0 = 133500000000000000n; // source time set by the host for every initial value
 let failures = 0;
 function check(condition, what) {
@@ -42,7 +44,7 @@ function freePort() {
 
 class Host {
   constructor(args) {
-    this.proc = spawn(hostPath, args, { stdio: ["pipe", "pipe", "inherit"] });
+    this.proc = spawn(hostCommand[0], [...hostCommand.slice(1), ...args], { stdio: ["pipe", "pipe", "inherit"] });
     this.lines = [];
     this.waiters = [];
     readline.createInterface({ input: this.proc.stdout }).on("line", (l) => {
@@ -301,18 +303,18 @@ async function passwordSuite(port) {
 async function main() {
   const port1 = await freePort();
   const h1 = new Host(["--port", String(port1)]);
-  await h1.expect("ready");
+  await h1.expect("ready", 30000);
   await anonymousSuite.call(h1, port1);
   await h1.quit();
 
   const port2 = await freePort();
   const h2 = new Host(["--port", String(port2), "--user", "op", "--password", "secret"]);
-  await h2.expect("ready");
+  await h2.expect("ready", 30000);
   await passwordSuite.call(h2, port2);
   await h2.quit();
 }
 
-const guard = setTimeout(() => { console.log("FAIL: time-out"); process.exit(1); }, 60000);
+const guard = setTimeout(() => { console.log("FAIL: time-out"); process.exit(1); }, 150000);
 main().then(() => {
   clearTimeout(guard);
   console.log(failures === 0 ? "all checks passed" : failures + " check(s) failed");

@@ -68,9 +68,10 @@ struct Runtime {
     std::mutex Rezerv_Send_Buf_mutex;
     std::string Rezerv_Send_Buf;
 
-    // The OPC UA server, when the program has one: built at polling start, fed by the publication pass.
-    std::shared_ptr<OpcUaOutlet> opc_ua_server;
     std::atomic<bool> OPC_UA_Started{false};  // the address space is built and the server thread started
+    // The OPC UA server, when the program has one: built at polling start, fed by the publication pass. Declared
+    // after what its server thread uses, so that it is stopped before any of that goes away.
+    std::shared_ptr<OpcUaOutlet> opc_ua_server;
 
     std::filesystem::path StationFilePath() const;
 };

@@ -2,18 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <atomic>
 #include <cstring>
 #include <utility>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
 
 #include "model/polling_switch.h"
 #include "model/runtime.h"
@@ -42,17 +33,6 @@ struct NameBuffer {
     std::array<char, OpcUaBridge::kBufferSize> bytes{};
     int length = 0;
 };
-
-void LowerThreadPriority() {
-#ifdef _WIN32
-    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-#else
-    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
-    errno = 0;
-    const int nice = ::getpriority(PRIO_PROCESS, tid);
-    if (errno == 0) ::setpriority(PRIO_PROCESS, tid, nice + 1);
-#endif
-}
 
 }  // namespace
 
@@ -98,11 +78,15 @@ OpcUaOutlet::BuildResult OpcUaBridge::Build(Runtime& rt) {
             return refuse("the user name and password are longer than 100 characters together");
         }
     }
-    std::array<char, kBufferSize> credentials{};
+    TOPCUAThread::Arguments arguments;
+    arguments.port = s.OPC_UA_Port;
+    arguments.password_login = s.OPC_UA_by_pwd ? 1 : 0;
     const size_t user_length = std::min(user.bytes.size(), size_t{kBufferSize - 1});
     const size_t password_length = std::min(password.bytes.size(), kBufferSize - user_length);
-    std::memcpy(credentials.data(), user.bytes.data(), user_length);
-    std::memcpy(credentials.data() + user_length, password.bytes.data(), password_length);
+    std::memcpy(arguments.credentials.data(), user.bytes.data(), user_length);
+    std::memcpy(arguments.credentials.data() + user_length, password.bytes.data(), password_length);
+    arguments.user_name_length = static_cast<int>(user_length);
+    arguments.password_length = static_cast<int>(password_length);
 
     OpcUaBridge* none = nullptr;
     if (!g_running_bridge.compare_exchange_strong(none, this)) {
@@ -114,22 +98,18 @@ OpcUaOutlet::BuildResult OpcUaBridge::Build(Runtime& rt) {
     rt_ = &rt;
     bias_minutes_ = StandardBiasMinutes();
     rt.OPC_UA_Started = true;
-    const int port_number = s.OPC_UA_Port;
-    const int by_pwd = s.OPC_UA_by_pwd ? 1 : 0;
-    OPCUA_Thread = std::thread([this, port_number, by_pwd, user_length, password_length, credentials] {
-        LowerThreadPriority();
-        const int rc = lib_->api.UA_ServerNetworkLayerTCP_dll(
-            port_number, by_pwd, static_cast<int>(user_length), static_cast<int>(password_length),
-            &OpcUaBridge::UA_Write_Callback, credentials.data(), kBufferSize);
+    auto ended = [this, port, started = &rt.OPC_UA_Started](int rc) {
         if (rc != 0) {
             std::lock_guard lock(end_mutex_);
-            end_message_ = "OPC UA server stopped: port " + std::to_string(port_number) + " could not be opened";
+            end_message_ = "OPC UA server stopped: port " + port + " could not be opened";
         }
-        rt_->OPC_UA_Started = false;
-    });
+        *started = false;
+    };
+    OPCUA_Thread = std::make_unique<TOPCUAThread>(lib_->api, arguments, &OpcUaBridge::UA_Write_Callback, ended);
+    OPCUA_Thread->Start();
     result.started = true;
     result.message = "OPC UA server on port " + port + ": " + std::to_string(variables) + " variables" +
-                     (by_pwd ? ", password login" : "") + (s.OPC_UA_writable ? ", writable" : "");
+                     (s.OPC_UA_by_pwd ? ", password login" : "") + (s.OPC_UA_writable ? ", writable" : "");
     return result;
 }
 
@@ -205,10 +185,7 @@ std::string OpcUaBridge::Declare(Runtime& rt) {
 
 void OpcUaBridge::Stop(Runtime& rt) {
     rt.OPC_UA_Started = false;
-    if (OPCUA_Thread.joinable()) {
-        lib_->api.setrunning_bool(0);
-        OPCUA_Thread.join();
-    }
+    OPCUA_Thread.reset();  // stops the server loop and waits for it
     if (rt_ != nullptr) rt_->OPC_UA_Started = false;
     // Unloaded here, on the thread that also pushes values, never while a push may be inside the library.
     Unload();

@@ -9,10 +9,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/opc_ua_outlet.h"
+#include "opcua/opcua_thread.h"
 #include "opcua/ua_library.h"
 
 namespace iec {
@@ -46,7 +46,7 @@ public:
     const std::vector<TAll_groups_OPC_UA>& All_groups_OPC_UA() const { return All_groups_OPC_UA_; }
 
     // Credentials the library can take: one octet per character, at most 100 octets together.
-    static constexpr int kBufferSize = 100;
+    static constexpr int kBufferSize = TOPCUAThread::kBufferSize;
 
 private:
     static void UA_Write_Callback(int n);
@@ -55,7 +55,7 @@ private:
 
     Loader loader_;
     std::unique_ptr<UaLibrary> lib_;
-    std::thread OPCUA_Thread;
+    std::unique_ptr<TOPCUAThread> OPCUA_Thread;
     Runtime* rt_ = nullptr;  // the runtime of the running server; the write callback arms its commands
     int bias_minutes_ = 0;
     int Nom_UA_lifebit_ = 0;

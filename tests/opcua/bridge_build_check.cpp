@@ -2,6 +2,11 @@
 // value pushes after a publication pass, the server thread's life, the credentials and the write path.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -387,6 +392,79 @@ TEST_F(OpcUaBridgeTest, OneServerPerProgram) {
     EXPECT_TRUE(rt_.OPC_UA_Started);
     Stop_Opros(other);
     EXPECT_TRUE(rt_.OPC_UA_Started);  // the first server runs on
+}
+
+// The real library, as the program loads it.
+std::unique_ptr<UaLibrary> LoadBuiltLibrary(const fs::path&, std::string& why) {
+    return UaLibrary::Load({OPC_UA3_DIR}, why);
+}
+
+bool Accepts(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+TEST(UaLibraryLoad, ResolvesEveryEntryPointOfTheBuiltLibrary) {
+    std::string why;
+    const auto lib = LoadBuiltLibrary({}, why);
+    ASSERT_NE(lib, nullptr) << why;
+    EXPECT_EQ(lib->api.DLL_add(2, 3), 5);
+    EXPECT_EQ(lib->path, (fs::path(OPC_UA3_DIR) / kOpcUaLibraryName).string());
+}
+
+TEST(UaLibraryLoad, ALibraryWithoutTheEntryPointsIsRefused) {
+    // Another shared library under the expected name.
+    const fs::path dir = fs::temp_directory_path() / "opcua_bridge_wrong_library";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::error_code ec;
+    for (const char* candidate : {"/lib/x86_64-linux-gnu/libm.so.6", "/usr/lib/x86_64-linux-gnu/libm.so.6"}) {
+        if (fs::copy_file(candidate, dir / kOpcUaLibraryName, ec)) break;
+    }
+    if (!fs::exists(dir / kOpcUaLibraryName)) GTEST_SKIP() << "no libm to stand in";
+    std::string why;
+    EXPECT_EQ(UaLibrary::Load({dir}, why), nullptr);
+    EXPECT_NE(why.find("lacks DLL_add, UA_ServerNetworkLayerTCP_dll"), std::string::npos) << why;
+    fs::remove_all(dir);
+}
+
+TEST_F(OpcUaBridgeTest, RealServerRestartsOnTheSamePortAtEveryPollingStart) {
+    ua_.OPC_UA_Port = FreePort();
+    auto bridge = std::make_shared<OpcUaBridge>(LoadBuiltLibrary);
+    rt_.opc_ua_server = bridge;
+    for (int start = 0; start < 3; ++start) {
+        const PollingStart p = Start();
+        ASSERT_TRUE(p.started);
+        EXPECT_EQ(p.opc_ua, "OPC UA server on port " + std::to_string(ua_.OPC_UA_Port) + ": 7 variables") << start;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!Accepts(ua_.OPC_UA_Port) && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(Accepts(ua_.OPC_UA_Port)) << start;
+        bridge->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, clock_.Now()}}, clock_.Now());
+        Stop_Opros(rt_);
+        EXPECT_FALSE(rt_.OPC_UA_Started);
+        EXPECT_EQ(bridge->TakeEndMessage(), "");
+        EXPECT_FALSE(Accepts(ua_.OPC_UA_Port)) << "stopped at polling stop";
+    }
 }
 
 }  // namespace

@@ -185,8 +185,7 @@ std::string OpcUaBridge::Declare(Runtime& rt) {
 
 void OpcUaBridge::Stop(Runtime& rt) {
     rt.OPC_UA_Started = false;
-    OPCUA_Thread.reset();  // stops the server loop and waits for it
-    if (rt_ != nullptr) rt_->OPC_UA_Started = false;
+    OPCUA_Thread.reset();  // stops the server loop and waits for it; its end clears the started flag
     // Unloaded here, on the thread that also pushes values, never while a push may be inside the library.
     Unload();
 }

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "loopback.h"
 #include "model/polling_switch.h"
 #include "model/publication.h"
 #include "model/station_file.h"
@@ -26,18 +27,7 @@ namespace iec {
 namespace {
 
 namespace fs = std::filesystem;
-
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
+using test::FreePort;
 
 // One HTTP request on its own connection; the whole answer (status line, headers, body) in UTF-8.
 std::string Get(int port, const std::string& target, const std::string& extra_headers = "") {

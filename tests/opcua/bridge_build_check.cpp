@@ -2,11 +2,6 @@
 // value pushes after a publication pass, the server thread's life, the credentials and the write path.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -14,6 +9,7 @@
 #include <thread>
 
 #include "iec101/polling_thread.h"
+#include "loopback.h"
 #include "model/polling_switch.h"
 #include "model/station_file.h"
 #include "opcua/bridge_names.h"
@@ -23,6 +19,8 @@ namespace iec {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Accepts;
+using test::FreePort;
 
 // The stand-in library: every call as a line, a server that serves until setrunning_bool(0).
 struct FakeLibrary {
@@ -397,29 +395,6 @@ TEST_F(OpcUaBridgeTest, OneServerPerProgram) {
 // The real library, as the program loads it.
 std::unique_ptr<UaLibrary> LoadBuiltLibrary(const fs::path&, std::string& why) {
     return UaLibrary::Load({OPC_UA3_DIR}, why);
-}
-
-bool Accepts(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
-
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 TEST(UaLibraryLoad, ResolvesEveryEntryPointOfTheBuiltLibrary) {

@@ -1,9 +1,4 @@
 // The C entry points as the bridge calls them, through libopc_ua3.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,32 +6,10 @@
 #include <cstring>
 #include <thread>
 
+#include "loopback.h"
 #include "opcua/server/opc_ua3.h"
 
 namespace {
-
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
-}
-
-bool Listening(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    close(fd);
-    return ok;
-}
 
 TEST(EntryPoints, DeclarationsAreCheckedAndNumbersAreUnique) {
     EXPECT_EQ(DLL_add(2, 3), 5);
@@ -89,11 +62,13 @@ TEST(EntryPoints, ServerRunsUntilStoppedAndRefusesASecondRun) {
     add_new_group(1, 80001, g, 100);
     EXPECT_EQ(UA_ServerNetworkLayerTCP_dll(0, 0, 0, 0, nullptr, "", 100), -1);      // no port
     EXPECT_EQ(UA_ServerNetworkLayerTCP_dll(70000, 0, 0, 0, nullptr, "", 100), -1);  // not a port
-    int port = FreePort();
+    int port = iec::test::FreePort();
     std::atomic<int> result{99};
     std::thread server([&] { result = UA_ServerNetworkLayerTCP_dll(port, 1, 2, 2, nullptr, "oppw", 100); });
     bool up = false;
-    for (int i = 0; i < 200 && !(up = Listening(port)); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 200 && !(up = iec::test::Accepts(port)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_TRUE(up);
     EXPECT_EQ(getrunning_bool(), 1);
     EXPECT_EQ(create_din_arrays(1, 1), -1);  // declarations are frozen while serving

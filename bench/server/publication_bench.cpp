@@ -10,8 +10,8 @@
 #include <string>
 
 #include "iec101/polling_thread.h"
-#include "model/polling_switch.h"
-#include "model/publication.h"
+#include "server/polling_switch.h"
+#include "server/publication.h"
 #include "model/station_file.h"
 #include "opcua/opc_ua_bridge.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/runtime_web_data.h"
-#include "model/polling_switch.h"
-#include "model/publication.h"
+#include "server/polling_switch.h"
+#include "server/publication.h"
 #include "model/runtime.h"
 #include "opcua/opc_ua_bridge.h"
 #include "web/web_server.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "model/polling_switch.h"
+#include "server/polling_switch.h"
 #include "model/runtime.h"
 #include "opcua/bridge_names.h"
 

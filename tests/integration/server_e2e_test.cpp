@@ -15,8 +15,8 @@
 #include <unistd.h>
 
 #include "loopback.h"
-#include "model/polling_switch.h"
-#include "model/publication.h"
+#include "server/polling_switch.h"
+#include "server/publication.h"
 #include "model/station_file.h"
 #include "opcua/bridge_names.h"
 #include "platform/cp1251.h"

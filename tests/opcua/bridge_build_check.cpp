@@ -10,7 +10,7 @@
 
 #include "iec101/polling_thread.h"
 #include "loopback.h"
-#include "model/polling_switch.h"
+#include "server/polling_switch.h"
 #include "model/station_file.h"
 #include "opcua/bridge_names.h"
 #include "opcua/opc_ua_bridge.h"

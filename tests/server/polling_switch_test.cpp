@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "iec101/polling_thread.h"
-#include "model/polling_switch.h"
+#include "server/polling_switch.h"
 #include "model/station_file.h"
-#include "model/tag_numbering.h"
+#include "server/tag_numbering.h"
 #include "platform/file_util.h"
 
 namespace iec {

@@ -5,8 +5,8 @@
 
 #include "iec101/polling_thread.h"
 #include "iec101/type_ident.h"
-#include "model/polling_switch.h"
-#include "model/publication.h"
+#include "server/polling_switch.h"
+#include "server/publication.h"
 #include "model/station_file.h"
 
 namespace iec {

@@ -1,4 +1,4 @@
-#include "model/tag_numbering.h"
+#include "server/tag_numbering.h"
 
 namespace iec {
 

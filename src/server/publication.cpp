@@ -1,4 +1,4 @@
-#include "model/publication.h"
+#include "server/publication.h"
 
 #include "iec101/polling_thread.h"
 #include "platform/number_text.h"

@@ -1,11 +1,11 @@
-#include "model/polling_switch.h"
+#include "server/polling_switch.h"
 
 #include <fstream>
 
 #include "iec101/polling_thread.h"
 #include "model/station_file.h"
 #include "model/tag_category.h"
-#include "model/tag_numbering.h"
+#include "server/tag_numbering.h"
 #include "model/text_routines.h"
 #include "platform/cp1251.h"
 

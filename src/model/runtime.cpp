@@ -6,6 +6,16 @@ namespace iec {
 
 std::filesystem::path Runtime::StationFilePath() const { return ProgramFolder / kStationFileName; }
 
+void Runtime::SetReserveCommandOutlet(std::shared_ptr<ReserveCommandOutlet> outlet) {
+    std::lock_guard lock(reserve_outlet_mutex_);
+    reserve_outlet_ = std::move(outlet);
+}
+
+std::shared_ptr<ReserveCommandOutlet> Runtime::GetReserveCommandOutlet() const {
+    std::lock_guard lock(reserve_outlet_mutex_);
+    return reserve_outlet_;
+}
+
 StartUpOutcome StartUp(Runtime& rt) {
     StartUpOutcome out;
     std::error_code ec;

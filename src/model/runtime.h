@@ -14,6 +14,7 @@
 #include "model/config_problem.h"
 #include "model/opc_ua_outlet.h"
 #include "model/redundancy_state.h"
+#include "model/reserve_command_outlet.h"
 #include "model/server_settings.h"
 #include "model/station.h"
 #include "model/tag_table.h"
@@ -62,6 +63,9 @@ struct Runtime {
     std::atomic<int> Timeout_Merc230_live{10};
     std::atomic<bool> Save_Obmen_v_File_live{false};
     RedundancyState redundancy;
+    // The reserve side of the redundancy link, while it runs (set and cleared by the polling start and stop).
+    void SetReserveCommandOutlet(std::shared_ptr<ReserveCommandOutlet> outlet);
+    std::shared_ptr<ReserveCommandOutlet> GetReserveCommandOutlet() const;
     std::atomic<int> Sel_KP_Index{0};
 
     // Change lines waiting for the reserve server.
@@ -74,6 +78,10 @@ struct Runtime {
     std::shared_ptr<OpcUaOutlet> opc_ua_server;
 
     std::filesystem::path StationFilePath() const;
+
+private:
+    mutable std::mutex reserve_outlet_mutex_;
+    std::shared_ptr<ReserveCommandOutlet> reserve_outlet_;
 };
 
 struct StartUpOutcome {

@@ -261,6 +261,17 @@ bool ExecuteTU(Runtime& rt, int tag, bool command) {
 
 bool ArmTU(Runtime& rt, int tag, bool command) { return ExecuteTU(rt, tag, command); }
 
+bool RequestTelecontrol(Runtime& rt, int tag, bool command) {
+    if (rt.redundancy.ReserveIdle()) {
+        if (auto outlet = rt.GetReserveCommandOutlet()) {
+            outlet->ForwardToMain(tag, command);
+            return true;
+        }
+        return false;
+    }
+    return ExecuteTU(rt, tag, command);
+}
+
 void Write_Log_Line(const Runtime& rt, const std::string& text, const std::string& file_name) {
     std::ofstream out(rt.ProgramFolder / file_name, std::ios::binary | std::ios::app);
     if (!out) return;

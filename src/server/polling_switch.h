@@ -42,6 +42,9 @@ void Calc_Kol_Signals(Runtime& rt);
 // tag 0, a tag outside the table or a slot without a thread changes nothing (false).
 bool ExecuteTU(Runtime& rt, int tag, bool command);
 bool ArmTU(Runtime& rt, int tag, bool command);
+// A telecontrol written by a client (OPC DA, OPC UA): on a reserve server whose main works it is forwarded to the
+// main through the redundancy link (nothing is armed here); otherwise ExecuteTU. Any thread.
+bool RequestTelecontrol(Runtime& rt, int tag, bool command);
 
 // Appends one line to a text file of the program folder; errors are ignored.
 void Write_Log_Line(const Runtime& rt, const std::string& text, const std::string& file_name);

@@ -160,6 +160,31 @@ TEST_F(PollingSwitch, TelecontrolByTagReachesTheStationsLinkLayer) {
     EXPECT_FALSE(ArmTU(rt_, kMaxTags + 1, true));
 }
 
+TEST_F(PollingSwitch, ClientTelecontrolOnAReserveWithAWorkingMainGoesToTheMainOnly) {
+    struct Recorder : ReserveCommandOutlet {
+        std::vector<std::pair<int, bool>> sent;
+        void ForwardToMain(int tag, bool on) override { sent.emplace_back(tag, on); }
+    };
+    Add("A", "COM1", 0, 2, 1);
+    Add("B", "COM1", 0, 1, 0);
+    ASSERT_TRUE(Start().started);
+    Thread(1).Prepare();
+    auto recorder = std::make_shared<Recorder>();
+    rt_.redundancy.Use_Reserv = true;
+    rt_.redundancy.Role_reserv = 1;
+    rt_.redundancy.Main_server_is_Work = true;
+    EXPECT_FALSE(RequestTelecontrol(rt_, 7, true));  // no link running: nothing to forward through
+    rt_.SetReserveCommandOutlet(recorder);
+    EXPECT_TRUE(RequestTelecontrol(rt_, 7, false));
+    EXPECT_EQ(recorder->sent, (std::vector<std::pair<int, bool>>{{7, false}}));
+    EXPECT_EQ(Thread(1).Link(2)->TU().Asdu_Adr_TU, 0);  // nothing armed locally
+
+    rt_.redundancy.Main_server_is_Work = false;  // the main is lost: the reserve commands its stations itself
+    EXPECT_TRUE(RequestTelecontrol(rt_, 7, true));
+    EXPECT_EQ(recorder->sent.size(), 1u);
+    EXPECT_EQ(Thread(1).Link(2)->TU().Asdu_Adr_TU, 2);
+}
+
 TEST_F(PollingSwitch, StationFileWithAnErrorIsNotPolled) {
     ASSERT_EQ(WriteFileAtomic(dir_ / kStationFileName, "KP,1,1,A,\r\nTS,1001,1,,\"x\",8272,1,Z\r\n"), "");
     const PollingStart p = Start_Opros(rt_, false);

@@ -5,12 +5,12 @@
 namespace iec {
 
 TIEC_ASDU::TIEC_ASDU(const TIecDevice& station, int code, int seqNumb, int cot, std::span<const uint8_t> data,
-                     int blockAddress, const TTypeIdentList& types)
+                     int blockAddress, const TTypeIdentList& types, int commonAddress)
     : TypeCode(code),
       SeqNumb(seqNumb),
       COT(cot),
       KpAddress1(station.KPAddress2),
-      LinkAddress(station.LinkAddress),
+      LinkAddress(commonAddress != 0 ? commonAddress : station.InterrogationAddress()),
       lenData(static_cast<int>(data.size())),
       Data1(data.begin(), data.end()),
       BlockAddress(blockAddress) {
@@ -40,15 +40,36 @@ std::span<const uint8_t> TIEC_ASDU::Data() const {
     return std::span<const uint8_t>(Data1.data(), n);
 }
 
+namespace {
+
+bool IsTelecontrol(int code) { return code == 45 || code == 46; }
+
+bool SameKind(const TIEC_ASDU& a, const TIEC_ASDU& b) {
+    if (IsTelecontrol(a.TypeCode) && IsTelecontrol(b.TypeCode)) return true;
+    if (a.TypeCode != b.TypeCode) return false;
+    // Reads of different objects are different requests.
+    return a.TypeCode != 102 || (a.BlockAddress == b.BlockAddress && a.LinkAddress == b.LinkAddress);
+}
+
+}  // namespace
+
 bool TASDUBuf::Put(AsduPtr asdu) {
-    Buf = std::move(asdu);
+    if (!asdu) return false;
+    for (AsduPtr& waiting : queue_) {
+        if (SameKind(*waiting, *asdu)) {
+            waiting = std::move(asdu);
+            return true;
+        }
+    }
+    if (queue_.size() >= kCapacity) return false;
+    queue_.push_back(std::move(asdu));
     return true;
 }
 
 bool TASDUBuf::Get(AsduPtr& out) {
-    if (!Buf) return false;
-    asdu2 = std::move(Buf);
-    Buf.reset();
+    if (queue_.empty()) return false;
+    asdu2 = std::move(queue_.front());
+    queue_.pop_front();
     out = asdu2;
     return true;
 }

@@ -4,6 +4,10 @@ namespace iec {
 
 namespace {
 
+constexpr int kCauseTest = 0x80;
+constexpr int kCauseNegative = 0x40;
+constexpr int kActivationTermination = 10;
+
 size_t ObjAddressSize(const TIecDevice& d) {
     return d.sz_InfObjAddress >= 1 && d.sz_InfObjAddress <= 3 ? d.sz_InfObjAddress : 0;
 }
@@ -32,9 +36,14 @@ Rule RuleOf(NameTypeIdent n) {
 }  // namespace
 
 void ReceiveRaspak(TIEC_ASDU& asdu, TIecDevice& device, int threadNumber, TTagSignalList& signals, DateTime now,
-                   AsduCounters* counters) {
+                   AsduCounters* counters, int nowBias) {
     if (asdu.ptid == nullptr) {
         Count(counters, &AsduCounters::unknownType);
+        return;
+    }
+    // A station sends with the test bit while it is being tested: nothing of it is a real state or answer.
+    if (asdu.COT & kCauseTest) {
+        Count(counters, &AsduCounters::testAsdu);
         return;
     }
     const TTypeIdent& t = *asdu.ptid;
@@ -46,6 +55,15 @@ void ReceiveRaspak(TIEC_ASDU& asdu, TIecDevice& device, int threadNumber, TTagSi
         } else if (asdu.COT == 71) {
             device.error_tu = true;
         }
+    }
+    if (t.Name == C_IC_NA && (asdu.COT == kActivationTermination || (asdu.COT & kCauseNegative))) {
+        device.gi_running = false;
+    }
+    if (t.Name == M_EI_NA) {
+        // The station has (re)started: its states are what an interrogation reports, unless one is running.
+        Count(counters, &AsduCounters::endOfInit);
+        if (!device.gi_running) device.gi_wanted = true;
+        return;
     }
     asdu.BlockAddress = 0;
     asdu.BlockDate = DateTime();
@@ -67,23 +85,26 @@ void ReceiveRaspak(TIEC_ASDU& asdu, TIecDevice& device, int threadNumber, TTagSi
         pos = r.pos();
         if (t.timelen > 0) {
             std::string message;
-            const auto result = DecodeTimeTag(data, static_cast<size_t>(len - t.timelen), t.timelen, now,
-                                              asdu.BlockDate, message);
-            if (result == TimeTagResult::NotCalendar) {
+            int bias = nowBias;
+            if (DecodeTimeTag(data, static_cast<size_t>(len - t.timelen), t.timelen, now, asdu.BlockDate, message,
+                              &bias, nowBias) != TimeTagResult::Ok) {
+                // The elements are stamped with their reception rather than dropped or given an older time.
                 Count(counters, &AsduCounters::badBlockTime);
-                return;
+                asdu.BlockDate = now;
+                bias = nowBias;
             }
+            asdu.BlockBias = bias;
         }
     }
     Count(counters, &AsduCounters::decoded);
     for (int k = 0; k < asdu.nelem; ++k) {
-        RaspakInformObject(asdu, k, pos, signals, threadNumber, device, now, counters);
+        RaspakInformObject(asdu, k, pos, signals, threadNumber, device, now, counters, nowBias);
         pos += static_cast<size_t>(step);
     }
 }
 
 void RaspakInformObject(const TIEC_ASDU& asdu, int k, size_t pos, TTagSignalList& signals, int /*threadNumber*/,
-                        const TIecDevice& device, DateTime now, AsduCounters* counters) {
+                        const TIecDevice& device, DateTime now, AsduCounters* counters, int nowBias) {
     if (asdu.ptid == nullptr) return;
     const TTypeIdent& t = *asdu.ptid;
     const Rule rule = RuleOf(t.Name);
@@ -108,41 +129,56 @@ void RaspakInformObject(const TIEC_ASDU& asdu, int k, size_t pos, TTagSignalList
     if (!r.Has(static_cast<size_t>(t.objlen))) return;
 
     DateTime time;
+    int bias = kBiasUnknown;
     if (t.timelen > 0) {
         if (asdu.SQ == 1) {
             time = asdu.BlockDate;
+            bias = asdu.BlockBias;
         } else {
             std::string message;
-            if (DecodeTimeTag(data, p + static_cast<size_t>(t.objlen), t.timelen, now, time, message) !=
-                TimeTagResult::Ok) {
+            if (DecodeTimeTag(data, p + static_cast<size_t>(t.objlen), t.timelen, now, time, message, &bias,
+                              nowBias) != TimeTagResult::Ok) {
+                // An invalid or impossible time tag must not leave the previous event's time on the new value:
+                // the element is stamped with its reception.
                 Count(counters, &AsduCounters::badElementTime);
+                time = now;
+                bias = nowBias;
             }
         }
     }
 
     const int kp = device.KPAddress2;
-    const int common = device.LinkAddress;
+    // The signals are keyed by the common address they are configured with; configurations that gave the link
+    // address instead keep working.
+    const auto find = [&](int object) {
+        TTagSignal* s = signals.FindTag(kp, asdu.LinkAddress, object);
+        if (s == nullptr && asdu.LinkAddress != device.LinkAddress) s = signals.FindTag(kp, device.LinkAddress, object);
+        return s;
+    };
     if (rule == Rule::Status || rule == Rule::Value) {
-        TTagSignal* s = signals.FindTag(kp, common, static_cast<int>(address));
+        TTagSignal* s = find(static_cast<int>(address));
         if (s == nullptr) {
             Count(counters, &AsduCounters::noSignal);
             return;
         }
         if (rule == Rule::Status) {
-            s->ChangeTS(t, data, p, time, 0, 0);
+            s->ChangeTS(t, data, p, time, 0, 0, bias);
         } else {
-            s->ChangeVal(t, data, p, time);
+            s->ChangeVal(t, data, p, time, bias);
         }
         return;
     }
+    // A bit string and the packed single points carry one quality descriptor for all their bits, after the bits.
     const int bits = rule == Rule::Bits32 ? 32 : rule == Rule::Bits16 ? 16 : 8;
+    const size_t qds = p + 4;
+    const uint8_t quality = rule != Rule::Bits8 && qds < data.size() ? static_cast<uint8_t>(data[qds] & 0xF1) : 0;
     for (int b = 0; b < bits; ++b) {
-        TTagSignal* s = signals.FindTag(kp, common, static_cast<int>(address) + b);
+        TTagSignal* s = find(static_cast<int>(address) + b);
         if (s == nullptr) {
             Count(counters, &AsduCounters::noSignal);
             continue;
         }
-        s->ChangeTS(t, data, p, time, b, 0);
+        s->ChangeTS(t, data, p, time, b, quality, bias);
     }
 }
 

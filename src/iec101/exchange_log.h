@@ -33,6 +33,11 @@ public:
 
     // Appends one line (Windows-1251, CR LF) when logging is on.
     void Write(const std::string& line) const;
+    // Builds the line only when logging is on: the hex dumps and time texts cost more than the exchange itself.
+    template <class MakeLine>
+    void Lazy(MakeLine&& make) const {
+        if (enabled()) Write(make());
+    }
 
 private:
     std::filesystem::path file_;

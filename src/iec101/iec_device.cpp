@@ -12,6 +12,7 @@ void TIecDevice::SetParam(const TIecDevice& s) {
     Name = s.Name;
     LinkAddress = s.LinkAddress;
     KPAddress2 = s.LinkAddress;
+    CommonAddress = s.CommonAddress;
     LinkTimeOut = s.LinkTimeOut;
     PollingCycle = s.PollingCycle;
     Retries = s.Retries;

@@ -27,8 +27,11 @@ struct TIecDevice {
     int LinkTimeOut = 0;   // ms; carried, the link layer does not wait for it
     int Retries = 0;       // repetitions of an unanswered frame
     int PollingCycle = 0;  // ms; carried, not consulted
-    int LinkAddress = 0;   // link address, also the common address of built ASDUs and of signal look-ups
+    int LinkAddress = 0;   // link address; the common address signals are looked up by when an ASDU's own fails
     int KPAddress2 = 0;    // always equal to LinkAddress
+    // Common address of the interrogations: the one the station's signals are configured with (the global
+    // address when they name several). 0 means the link address.
+    int CommonAddress = 0;
     int ConfirmationTimeout = 0;
     int TerminationTimeout = 0;
     int sz_LinkAddress = 0;          // 1 or 2
@@ -47,6 +50,15 @@ struct TIecDevice {
     int Interval_opros_counters_101 = 0;  // minutes, 0 = never
     int Interval_opros_address_102 = 0;   // minutes, 0 = never
     int Adddres_obj_102 = 0;              // object address of the next read command
+    // A general interrogation is wanted at once: the link was (re)established or the station reported the end
+    // of its initialisation. Cleared when one is queued.
+    bool gi_wanted = false;
+    // A general interrogation was queued and has not been terminated (or refused) yet: an end of
+    // initialisation that arrives meanwhile is covered by it.
+    bool gi_running = false;
+
+    // The common address interrogations go to.
+    int InterrogationAddress() const { return CommonAddress != 0 ? CommonAddress : LinkAddress; }
 };
 
 // The stations of one polling thread; index = position in the thread minus one.

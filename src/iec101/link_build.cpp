@@ -68,6 +68,7 @@ void TIEC101::AfterBuild(int code, bool variable) {
 }
 
 void TIEC101::FormKadr1(int code, const TIecDevice& device) {
+    tx_is_command_ = false;
     const size_t la = LinkAddressSize(device);
     TxBuf[0] = 0x10;
     TxBuf[1] = MakeControl(code);
@@ -113,16 +114,19 @@ bool TIEC101::BuildVariable(const TIEC_ASDU& asdu, const TIecDevice& device, int
 }
 
 bool TIEC101::FormKadr2(const TIEC_ASDU& asdu, const TIecDevice& device) {
-    // Only a read command carries an object address; the station's read address is set by the polling procedure.
-    const int object = asdu.TypeCode == 102 ? device.Adddres_obj_102 : 0;
-    return BuildVariable(asdu, device, device.LinkAddress, object, asdu.Data());
+    // Only a read command carries an object address: the one it was built for.
+    const int object = asdu.TypeCode == 102 ? asdu.BlockAddress : 0;
+    if (!BuildVariable(asdu, device, asdu.LinkAddress, object, asdu.Data())) return false;
+    tx_is_command_ = false;
+    return true;
 }
 
 bool TIEC101::FormKadrtu(const TIEC_ASDU& asdu, TIecDevice& device, TuState& tu) {
     const bool execute = tu.exec_tu;
-    if (!execute && !tu.select_tu) {
+    tu.queued = false;
+    if ((!execute && !tu.select_tu) || tu.Asdu_Adr_TU == 0 || tu.Obj_addr_TU == 0) {
         // The command was ended (supervision, abandonment) while its ASDU waited in the mailbox: a frame without
-        // command octet would only be refused by the station.
+        // command octet, or to no object, would only be refused by the station.
         ++counters.staleCommand;
         return false;
     }
@@ -132,6 +136,7 @@ bool TIEC101::FormKadrtu(const TIEC_ASDU& asdu, TIecDevice& device, TuState& tu)
         static_cast<uint8_t>((execute ? 0 : 0x80) | ((device.tu_bit_QU & 0x1F) << 2) | state);
     const uint8_t element[1] = {octet};
     if (!BuildVariable(asdu, device, tu.Asdu_Adr_TU, tu.Obj_addr_TU, element)) return false;
+    tx_is_command_ = true;
     if (execute) {
         tu.select_tu = false;
         tu.exec_tu = false;
@@ -145,7 +150,7 @@ bool TIEC101::FormKadrtu(const TIEC_ASDU& asdu, TIecDevice& device, TuState& tu)
     return true;
 }
 
-void TIEC101::ArmCommand(int asduAddress, int objAddress, int kind, bool command, std::optional<DateTime> armedAt) {
+void TIEC101::ArmCommand(int asduAddress, int objAddress, int kind, bool command, DateTime armedAt) {
     std::lock_guard lock(tu_mutex_);
     tu_.Asdu_Adr_TU = asduAddress;
     tu_.Obj_addr_TU = objAddress;
@@ -154,7 +159,16 @@ void TIEC101::ArmCommand(int asduAddress, int objAddress, int kind, bool command
     tu_.exec_tu = direct;
     tu_.tuCommand = command;
     tu_.Type_TU_45_46 = kind;
-    if (armedAt) tu_.dt_TU = *armedAt;
+    tu_.dt_TU = armedAt;
+    tu_.fresh = true;
+    tu_.queued = false;
+}
+
+void TIEC101::DropUnsentCommand() {
+    if (!tx_is_command_ || !(fl101 & (fl_WaitSend | fl_WaitAnswer))) return;
+    fl101 &= ~(fl_WaitSend | fl_WaitAnswer);
+    tx_is_command_ = false;
+    ++counters.commandsDropped;
 }
 
 TuState TIEC101::TU() const {

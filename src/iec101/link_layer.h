@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,7 +50,9 @@ struct TuState {
     bool select_tu = false;
     bool exec_tu = false;
     bool tuCommand = false;  // true = on
-    DateTime dt_TU;          // start of the supervision
+    DateTime dt_TU;          // when the command was armed: its 20 s run from here and are never restarted
+    bool fresh = false;      // armed and not yet seen by the polling thread
+    bool queued = false;     // its select or execute waits in the send mailbox
 };
 
 // Each kind of rejected or unusual reception and selection event.
@@ -73,6 +74,10 @@ struct LinkCounters {
     Counter shortAsdu;           // variable frame whose user data holds no complete ASDU header
     Counter staleCommand;        // telecontrol ASDU taken with no select or execute pending: not sent
     Counter oversizeCommand;     // built ASDU too long for one frame: not sent
+    Counter nacks;               // user data refused by the station (NACK, link busy): repeated
+    Counter userDataDropped;     // user data still unconfirmed after its repetitions: given up
+    Counter heldByDfc;           // selections that kept user data back because the station set DFC
+    Counter commandsDropped;     // command frames given up when their command's time ran out
 };
 
 enum class KadrDir { Receive, Send };
@@ -114,11 +119,11 @@ public:
     int RxLenkd1() const { return static_cast<int>(RxBuf1.size()); }
 
     // Telecontrol: arms a command (kinds 1 and 3 execute directly, 0 and 2 select first), replacing a pending one.
-    // Safe from any thread; never waits longer than a field copy.
-    // With armedAt the 20 s supervision starts at the arming (until the select or execute is queued and restarts
-    // it), so that an exchange without a checked frame right after arming cannot end a fresh command.
-    void ArmCommand(int asduAddress, int objAddress, int kind, bool command,
-                    std::optional<DateTime> armedAt = std::nullopt);
+    // Safe from any thread; never waits longer than a field copy. The command's 20 s run from armedAt.
+    void ArmCommand(int asduAddress, int objAddress, int kind, bool command, DateTime armedAt = DateTime());
+    // A command whose time ran out must not reach the station late: a command frame still to be sent, or still
+    // repeated for want of a confirmation, is given up. Polling thread only.
+    void DropUnsentCommand();
     TuState TU() const;
     // Runs f(TuState&) under the telecontrol lock (for the polling thread's telecontrol steps).
     template <class F>
@@ -129,6 +134,9 @@ public:
 
     bool fcb = false;
     bool acd = false;
+    // DFC of the last evaluated response: the station cannot take more user data now. User data waits while it
+    // is set; requests for data go on, and they are what lets the station empty its buffers.
+    bool dfc = false;
     bool last_good_crc = false;
     uint32_t fl101 = 0;
     std::array<uint8_t, kMaxTxFrame> TxBuf{};
@@ -152,6 +160,7 @@ private:
                        std::span<const uint8_t> element);
     void ExtractAsdu(const TIecDevice& device, TASDUBuf& rx);
 
+    bool tx_is_command_ = false;  // the frame in TxBuf is a select or an execute
     const TTypeIdentList& types_;
     mutable std::mutex tu_mutex_;
     TuState tu_;

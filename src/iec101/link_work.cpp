@@ -12,15 +12,22 @@ void TIEC101::Work(TIecDevice& device, TASDUBuf& rx, bool allowAsdu, TASDUBuf& t
     if (fl101 & fl_RxKadr) ProcessRxKadr(device, rx);
     if (fl101 & fl_WaitSend) return;
     if (fl101 & fl_WaitAnswer) {
-        // No checked response since the frame went out: send the same frame again, FCB unchanged, so that the
-        // station repeats its answer if only the answer was lost.
+        // No checked response since the frame went out (or the station refused user data as busy): send the same
+        // frame again, FCB unchanged, so that the station repeats its answer if only the answer was lost.
         ++counters.responsesMissing;
         if (nsendrepeat < INT_MAX) ++nsendrepeat;  // a station can stay unanswering for months
         if (nsendrepeat <= device.Retries) {
             fl101 |= fl_WaitSend;
             ++counters.repetitions;
+            return;
         }
-        return;
+        const bool userData = fcwind > 0 && fcw[static_cast<size_t>(fcwind)].code == 3;
+        if (!userData) return;
+        // User data that its repetitions did not get through is given up rather than sent on turn after turn:
+        // a command or an interrogation must not reach the station long after it was meant.
+        ++counters.userDataDropped;
+        fl101 &= ~fl_WaitAnswer;
+        tx_is_command_ = false;
     }
 
     int code = 0;
@@ -29,13 +36,20 @@ void TIEC101::Work(TIecDevice& device, TASDUBuf& rx, bool allowAsdu, TASDUBuf& t
     } else if (!(fl101 & fl_StatusOk)) {
         code = 9;
     } else {
+        // The link is (re)established: the station's states are to be asked for at once, unless an interrogation
+        // is already on its way.
+        if (!(device.flASDU2 & fl_LinkOk) && !device.gi_running) device.gi_wanted = true;
         device.flASDU2 |= fl_LinkOk;
         code = acd ? 10 : 11;
     }
 
     AsduPtr asdu;
-    if (code == 11) {
-        // A waiting command replaces the class 2 request; behind class 1 data it waits.
+    if (dfc) {
+        // The station signals that more user data would overflow it.
+        if (!tx.Empty()) ++counters.heldByDfc;
+    } else if (device.flASDU2 & fl_LinkOk) {
+        // User data may follow any completed exchange (IEC 60870-5-2): a waiting command or interrogation goes out
+        // now, before further class 1 or class 2 requests, also while the station keeps ACD set.
         tx.Get(asdu);
     } else if (allowAsdu && tx.Get(asdu)) {
         device.First_opros = false;
@@ -74,8 +88,14 @@ void TIEC101::ProcessRxKadr(TIecDevice& device, TASDUBuf& rx) {
             ++counters.unexpectedResponse;
         } else {
             acd = (control & 0x20) != 0;
+            dfc = (control & 0x10) != 0;
             const int function = control & 0x0F;
-            if (sent != nullptr && sent->code == 0 && function == sent->resp1) {
+            if (sent != nullptr && sent->code == 3 && function == 1) {
+                // NACK: the station did not take the user data (link busy). It is repeated like a lost frame,
+                // within the station's retries.
+                ++counters.nacks;
+                fl101 |= fl_WaitAnswer;
+            } else if (sent != nullptr && sent->code == 0 && function == sent->resp1) {
                 fl101 |= fl_ResetOk;
             } else if (sent != nullptr && sent->code == 9 && function == 11) {
                 fl101 |= fl_StatusOk;

@@ -53,6 +53,7 @@ void TOpros_device::Prepare() {
         tmp.Name = row.NameKP;
         tmp.LinkAddress = vv.LinkAddress;
         tmp.KPAddress2 = vv.LinkAddress;
+        tmp.CommonAddress = row.CommonAddress;
         tmp.LinkTimeOut = vv.LinkTimeOut;
         tmp.PollingCycle = vv.PollingCycle;
         tmp.Retries = vv.Retries;
@@ -139,16 +140,21 @@ void TOpros_device::PollCycle() {
     }
     for (int n = 1; n <= Kol_Devices_In_Thread; ++n) {
         Tekush_Nomer = n;
-        line_->OpenPort();
+        const bool open = line_->OpenPort();
         line_->SetupPort(dev_Thread[static_cast<size_t>(n)].IecDeviceVV);
         if (Terminated()) return;
         TIecDevice* pdev = IecDeviceList.GetDev(n - 1);
         if (pdev == nullptr) continue;
-        try {
-            OprosDevice(*pdev);
-        } catch (const std::exception& e) {
-            // A failure while serving one station ends its turn only.
-            log_.Write(log_.Time() + " " + e.what());
+        if (!open) {
+            // No port, no exchange: the station counts as silent without a turn of empty writes and reads.
+            CountUnanswered(n, *pdev);
+        } else {
+            try {
+                OprosDevice(*pdev);
+            } catch (const std::exception& e) {
+                // A failure while serving one station ends its turn only.
+                log_.Write(log_.Time() + " " + e.what());
+            }
         }
         if (!pauser_->Pause(1)) return;
     }

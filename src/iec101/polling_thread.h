@@ -33,6 +33,8 @@ struct T_KP_thred {
     int NomerPC = 0;  // the station's index in the station table
     int RTU_TCP = 0;
     int PortTCP = 0;
+    // Where the station's interrogations go (the common address of its signals); 0: its link address.
+    int CommonAddress = 0;
     TIecDeviceVV IecDeviceVV;
 };
 
@@ -90,6 +92,9 @@ private:
     bool Valid(int n) const { return n >= 1 && n <= Kol_Devices_In_Thread && static_cast<size_t>(n) < iec101.size(); }
     std::unique_ptr<StationLine> MakeLine();
     void TelecontrolSteps(int n, TIecDevice& dev, bool checked, DateTime now);
+    // An exchange of station n brought no usable answer: not connected, and after more than 10 in a row the link
+    // starts again with its reset.
+    void CountUnanswered(int n, TIecDevice& dev);
     void WaitWhileReserveIdle();
     bool ListenLine();
 

@@ -21,11 +21,35 @@ SerialReadTimeouts SerialTimeoutsFor(int baud, int T) {
 
 bool SerialStationLine::OpenPort() {
     if (port_.IsOpen()) return true;
-    if (!port_.Open(port_name_).empty()) {
+    const std::string why = port_.Open(port_name_);
+    if (!why.empty()) {
+        // One line per state change: a port that stays away for hours does not fill the log with attempts.
+        if (!down_logged_) {
+            log_.Write(log_.TimeOfDay() + " порт " + port_name_ + " не открыт: " + why);
+            down_logged_ = true;
+        }
         pauser_.Pause(1000);
         return false;
     }
+    if (was_open_) {
+        ++reopens_;
+        log_.Write(log_.TimeOfDay() + " порт " + port_name_ + " открыт снова");
+    }
+    was_open_ = true;
+    down_logged_ = false;
+    // A port just opened has nobody's settings: whatever was applied before (or tried while it was away) is
+    // applied again for the next station.
+    Tekush_Config_string_ComPort.clear();
     return true;
+}
+
+void SerialStationLine::Lost(const char* what) {
+    port_.Close();
+    ++losses_;
+    if (!down_logged_) {
+        log_.Write(log_.TimeOfDay() + " порт " + port_name_ + " потерян (" + what + "), закрыт");
+        down_logged_ = true;
+    }
 }
 
 bool SerialStationLine::SetupPort(TIecDeviceVV& row) {
@@ -50,16 +74,18 @@ bool SerialStationLine::SetupPort(TIecDeviceVV& row) {
 }
 
 void SerialStationLine::WritePort(std::string_view octets) {
-    if (ctx_.redundancy.ReserveIdle()) return;
-    port_.Write(octets);
-    log_.Write(log_.Time() + " -> " + BytesToHex(octets));
+    if (ctx_.redundancy.ReserveIdle() || !port_.IsOpen()) return;
+    if (!port_.Write(octets)) Lost("ошибка записи");
+    log_.Lazy([&] { return log_.Time() + " -> " + BytesToHex(octets); });
 }
 
 std::string SerialStationLine::ReadPort() {
-    if (ctx_.redundancy.ReserveIdle()) return {};
-    std::string sr = port_.Read(4096);
+    if (ctx_.redundancy.ReserveIdle() || !port_.IsOpen()) return {};
+    bool failed = false;
+    std::string sr = port_.Read(4096, &failed);
+    if (failed) Lost("ошибка чтения");
     if (sr.size() >= 2000) sr.clear();
-    log_.Write(log_.Time() + " <- " + BytesToHex(sr));
+    log_.Lazy([&] { return log_.Time() + " <- " + BytesToHex(sr); });
     return sr;
 }
 

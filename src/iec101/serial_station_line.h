@@ -29,8 +29,13 @@ public:
     // Times the line settings were applied (or tried) since the start.
     int Reconfigurations() const { return reconfigurations_; }
     const std::string& AppliedSettings() const { return Tekush_Config_string_ComPort; }
+    // Times the port was found dead and closed, and opened again.
+    int Losses() const { return losses_; }
+    int Reopens() const { return reopens_; }
 
 private:
+    // The device failed: the port is closed, to be opened again by the next OpenPort.
+    void Lost(const char* what);
     std::string port_name_;
     const PollingContext& ctx_;
     const ExchangeLog& log_;
@@ -38,6 +43,10 @@ private:
     SerialPort port_;
     std::string Tekush_Config_string_ComPort;
     int reconfigurations_ = 0;
+    int losses_ = 0;
+    int reopens_ = 0;
+    bool was_open_ = false;   // the port was open once: a later open is a reopen
+    bool down_logged_ = false;  // the failure was logged; the next line is the reopen
 };
 
 }  // namespace iec

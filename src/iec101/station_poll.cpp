@@ -1,4 +1,5 @@
 // One turn of one station: a run of request/response exchanges on the thread's line.
+#include <climits>
 #include <span>
 
 #include "iec101/asdu_build.h"
@@ -15,6 +16,11 @@ uint8_t At(const std::string& s, size_t i) { return static_cast<uint8_t>(s[i]); 
 
 bool EndsWith16(const std::string& s) { return !s.empty() && At(s, s.size() - 1) == 0x16; }
 
+// Every command ends this long after it was armed.
+constexpr double kCommandLifetime = 20 * DateTime::kOneSecond;
+// How long a queued general interrogation counts as running when the station never terminates it.
+constexpr double kInterrogationRunning = 60 * DateTime::kOneSecond;
+
 }  // namespace
 
 void TOpros_device::OprosDevice(TIecDevice& dev) {
@@ -23,7 +29,7 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
     const auto slot = static_cast<size_t>(n);
     TIEC101& link = *iec101[slot];
 
-    log_.Write(log_.Time() + " Start polling dev " + dev.Name);
+    log_.Lazy([&] { return log_.Time() + " Start polling dev " + dev.Name; });
     link.fl101 |= fl_Run;
 
     bool first = true;
@@ -54,7 +60,7 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
                 // one whole frame
             } else if (At(sr, 0) != 0x68 && At(sr, 0) != 0x10) {
                 sr.clear();
-                log_.Write(log_.Time() + " sr= " + BytesToHex(sr));
+                log_.Lazy([&] { return log_.Time() + " sr= " + BytesToHex(sr); });
             } else {
                 sr += line_->ReadPort();
                 if (!(sr.size() >= 2 && EndsWith16(sr) && KadrComplete(sr))) {
@@ -64,30 +70,11 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
                         if (part.size() <= 1 || EndsWith16(part)) break;
                     }
                 }
-                log_.Write(log_.Time() + " sr= " + BytesToHex(sr));
+                log_.Lazy([&] { return log_.Time() + " sr= " + BytesToHex(sr); });
             }
         }
 
-        // 5. Silence accounting.
-        if (!send.empty() && sr.empty()) {
-            ++Kol_Null_otvets[slot];
-            Alarms_[slot] = true;
-            if (Kol_Null_otvets[slot] > 10) {
-                dev.flASDU2 = 0;
-                link.fl101 = fl_Run;  // start again with the reset of the remote link
-            }
-        } else {
-            Kol_Null_otvets[slot] = 0;
-            Alarms_[slot] = sr.empty() && first;
-        }
-
-        // 6. A short answer to a class 2 request to address 200/201 ends the turn.
-        if (!first && special_address && (sr.size() == 5 || (sr.size() == 6 && dev.sz_LinkAddress == 2))) {
-            end_early = true;
-        }
-        first = false;
-
-        // 7. Frame check. The single control character is a whole answer although it is shorter than a frame.
+        // 5. Frame check. The single control character is a whole answer although it is shorter than a frame.
         link.ReceivePut(Octets(sr));
         bool good = link.ReceiveGetKadr(dev);
         const bool single_char = sr.size() == 1 && At(sr, 0) == kSingleCharAck;
@@ -95,16 +82,36 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
         Good_CRC_101[slot] = good;
         if (good && (sr.size() > 4 || single_char)) {
             link.SetReseiveKadr();
-            log_.Write(log_.Time() + " Good CRC " + BytesToHex(sr));
+            log_.Lazy([&] { return log_.Time() + " Good CRC " + BytesToHex(sr); });
         }
         link.last_good_crc = good;
 
-        // 8. Due interrogations and read cycle.
-        const DateTime now = ctx_.clock.Now();
+        // 6. Silence accounting. Only a frame that passed its checks is an answer: a station heard only through
+        // bad checksums, or through another station's frames, is as lost as a silent one.
+        if (!send.empty() && !good) {
+            CountUnanswered(n, dev);
+        } else {
+            Kol_Null_otvets[slot] = 0;
+            Alarms_[slot] = send.empty() && first;
+        }
+
+        // 7. A short answer to a class 2 request to address 200/201 ends the turn.
+        if (!first && special_address && (sr.size() == 5 || (sr.size() == 6 && dev.sz_LinkAddress == 2))) {
+            end_early = true;
+        }
+        first = false;
+
+        // 8. Due interrogations and read cycle. A link that came up again, or a station that reports it restarted,
+        // gets its general interrogation at once rather than at the next period.
+        const LocalNow stamp = ctx_.clock.NowWithBias();
+        const DateTime now = stamp.local;
         if (dev.Interval_opros_100 > 0 &&
             now > date_time_Opros_asdu[slot] + dev.Interval_opros_100 * DateTime::kOneMinute) {
             due_gi = true;
         }
+        if (dev.gi_wanted) due_gi = true;
+        // A station that never ends its interrogation does not keep the next end of initialisation waiting.
+        if (dev.gi_running && now - date_time_Opros_asdu[slot] > kInterrogationRunning) dev.gi_running = false;
         if (dev.Interval_opros_counters_101 > 0 &&
             now > date_time_Opros_counters_101[slot] + dev.Interval_opros_counters_101 * DateTime::kOneMinute) {
             due_ci = true;
@@ -131,13 +138,15 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
                 CreateAsduGI(dev, t_asdu[slot]);
                 t_asduBuf[slot].Put(t_asdu[slot]);
                 due_gi = false;
-                log_.Write(log_.TimeOfDay() + " Опрос КП ");
+                dev.gi_wanted = false;
+                dev.gi_running = true;
+                log_.Lazy([&] { return log_.TimeOfDay() + " Опрос КП "; });
                 date_time_Opros_asdu[slot] = now;
             } else if (due_ci) {
                 CreateAsduCI(dev, t_asdu[slot]);
                 t_asduBuf[slot].Put(t_asdu[slot]);
                 due_ci = false;
-                log_.Write(log_.TimeOfDay() + " Опрос счетчиков ");
+                log_.Lazy([&] { return log_.TimeOfDay() + " Опрос счетчиков "; });
                 date_time_Opros_counters_101[slot] = now;
             } else if (dev.Interval_opros_address_102 > 0 && !must_opros_102.empty()) {
                 for (int j = 0; j < TagSignalList2.FCount() && static_cast<size_t>(j) < must_opros_102.size(); ++j) {
@@ -145,10 +154,12 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
                     if (s == nullptr || s->FKPAddress != dev.KPAddress2 || !must_opros_102[static_cast<size_t>(j)]) continue;
                     if (Step_opros_102[slot] > 5) {
                         dev.Adddres_obj_102 = s->FObjAddress;
-                        CreateAsduRead(dev, s->FObjAddress, t_asdu[slot]);
+                        CreateAsduRead(dev, s->FObjAddress, t_asdu[slot], s->FAsduAddress);
                         t_asduBuf[slot].Put(t_asdu[slot]);
-                        log_.Write(log_.TimeOfDay() + " Опрос адреса " + std::to_string(s->FAsduAddress) + "," +
-                                   std::to_string(s->FObjAddress));
+                        log_.Lazy([&] {
+                            return log_.TimeOfDay() + " Опрос адреса " + std::to_string(s->FAsduAddress) + "," +
+                                   std::to_string(s->FObjAddress);
+                        });
                         must_opros_102[static_cast<size_t>(j)] = false;
                         Step_opros_102[slot] = 0;
                     } else {
@@ -159,7 +170,7 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
             }
         }
 
-        // 11. Telecontrol: execute, select, supervision.
+        // 11. Telecontrol: supervision, execute, select.
         TelecontrolSteps(n, dev, good, now);
 
         // 12. The frame for the next exchange.
@@ -169,58 +180,85 @@ void TOpros_device::OprosDevice(TIecDevice& dev) {
         AsduPtr got;
         if (r_asduBuf[slot].Get(got)) {
             r_asdu[slot] = got;
-            if (good && got) ReceiveRaspak(*got, dev, Number_of_Thread, TagSignalList2, now, &asdu_counters_);
+            if (good && got) {
+                ReceiveRaspak(*got, dev, Number_of_Thread, TagSignalList2, now, &asdu_counters_, stamp.bias_minutes);
+            }
             end_early = false;
         }
 
         // 14.
-        if (!good) log_.Write(log_.Time() + " Error - " + BytesToHex(sr));
+        if (!good) log_.Lazy([&] { return log_.Time() + " Error - " + BytesToHex(sr); });
         // 15.
         if (dev.opros_na_ustr < 1) dev.opros_na_ustr = 10;
 
         if (Terminated() || dev.opros_na_ustr < i || end_early || Alarms_[slot]) break;
     }
-    log_.Write(log_.Time() + " Stop polling dev " + dev.Name);
+    log_.Lazy([&] { return log_.Time() + " Stop polling dev " + dev.Name; });
+}
+
+void TOpros_device::CountUnanswered(int n, TIecDevice& dev) {
+    const auto slot = static_cast<size_t>(n);
+    TIEC101& link = *iec101[slot];
+    if (Kol_Null_otvets[slot] < INT_MAX) ++Kol_Null_otvets[slot];
+    Alarms_[slot] = true;
+    if (Kol_Null_otvets[slot] > 10) {
+        dev.flASDU2 = 0;
+        dev.gi_running = false;
+        link.fl101 = fl_Run;  // start again with the reset of the remote link
+        link.dfc = false;
+    }
 }
 
 void TOpros_device::TelecontrolSteps(int n, TIecDevice& dev, bool checked, DateTime now) {
     const auto slot = static_cast<size_t>(n);
-    iec101[slot]->WithTU([&](TuState& tu) {
+    TIEC101& link = *iec101[slot];
+    link.WithTU([&](TuState& tu) {
         const auto addresses = [&] { return std::to_string(tu.Asdu_Adr_TU) + "," + std::to_string(tu.Obj_addr_TU); };
+        if (tu.fresh) {
+            // A new command starts clean: how the one before it ended (unconfirmed, refused, timed out) does not
+            // hold it up.
+            tu.fresh = false;
+            dev.error_tu = false;
+            dev.select_get = false;
+        }
         const bool direct = tu.Type_TU_45_46 == 1 || tu.Type_TU_45_46 == 3;
         if (direct) dev.select_get = true;
+        // Supervision first: a command ends 20 s after it was armed, confirmed or not, and what of it has not
+        // reached the station by then never does.
+        if (tu.Asdu_Adr_TU != 0 && now - tu.dt_TU > kCommandLifetime) {
+            log_.Lazy([&] { return log_.TimeOfDay() + " Таймаут ТУ " + addresses(); });
+            tu.exec_tu = false;
+            tu.select_tu = false;
+            tu.queued = false;
+            tu.Asdu_Adr_TU = 0;
+            tu.Obj_addr_TU = 0;
+            dev.select_get = false;
+            link.DropUnsentCommand();
+            return;
+        }
+        const bool armed = tu.Asdu_Adr_TU != 0 && tu.Obj_addr_TU != 0 && !tu.queued;
         // Execute.
-        if (checked && tu.Asdu_Adr_TU != 0 && tu.Obj_addr_TU != 0 && !tu.select_tu && tu.exec_tu && dev.select_get) {
+        if (checked && armed && !tu.select_tu && tu.exec_tu && dev.select_get) {
             dev.tek_type_tu_t = tu.Type_TU_45_46;
             if (dev.error_tu) {
-                log_.Write(log_.TimeOfDay() + " Ошибка ТУ " + addresses());
+                log_.Lazy([&] { return log_.TimeOfDay() + " Ошибка ТУ " + addresses(); });
                 tu.exec_tu = false;
                 tu.Asdu_Adr_TU = 0;
                 tu.Obj_addr_TU = 0;
                 dev.select_get = false;
             } else {
-                if (direct) tu.dt_TU = now;
-                log_.Write(log_.TimeOfDay() + " Exec ТУ " + addresses());
+                log_.Lazy([&] { return log_.TimeOfDay() + " Exec ТУ " + addresses(); });
                 CreateAsduTU(dev, t_asdu[slot]);
-                t_asduBuf[slot].Put(t_asdu[slot]);
+                tu.queued = t_asduBuf[slot].Put(t_asdu[slot]);
             }
         }
         // Select.
-        if (checked && tu.Asdu_Adr_TU != 0 && tu.Obj_addr_TU != 0 && tu.select_tu) {
+        if (checked && armed && tu.select_tu) {
             dev.tek_type_tu_t = tu.Type_TU_45_46;
             dev.select_get = false;
             CreateAsduTU(dev, t_asdu[slot]);
-            t_asduBuf[slot].Put(t_asdu[slot]);
-            tu.dt_TU = now;
-            log_.Write(log_.TimeOfDay() + " Иниц ТУ " + addresses());
-        }
-        // Supervision: every command ends 20 s after it started, confirmed or not.
-        if (tu.Asdu_Adr_TU != 0 && now - tu.dt_TU > 20 * DateTime::kOneSecond) {
-            log_.Write(log_.TimeOfDay() + " Таймаут ТУ " + addresses());
-            tu.exec_tu = false;
-            tu.Asdu_Adr_TU = 0;
-            tu.Obj_addr_TU = 0;
-            dev.select_get = false;
+            tu.queued = t_asduBuf[slot].Put(t_asdu[slot]);
+            log_.Lazy([&] { return log_.TimeOfDay() + " Иниц ТУ " + addresses(); });
         }
     });
 }

@@ -17,11 +17,11 @@ void TcpStationLine::WritePort(std::string_view octets) {
             Date_TimeLastOprosGood = ctx_.clock.Now();
             pauser_.Pause(10);
         } else {
-            log_.Write(log_.TimeOfDay() + "  " + host_ + " ошибка отправки байт " + BytesToHex(octets));
+            log_.Lazy([&] { return log_.TimeOfDay() + "  " + host_ + " ошибка отправки байт " + BytesToHex(octets); });
             pauser_.Pause(1000);
         }
     }
-    log_.Write(log_.Time() + " -> " + BytesToHex(octets));
+    log_.Lazy([&] { return log_.Time() + " -> " + BytesToHex(octets); });
 }
 
 std::string TcpStationLine::ReadBurst(int timeout_ms) {
@@ -42,9 +42,11 @@ std::string TcpStationLine::ReadPort() {
     pauser_.Pause(T + 8);
     if (client_.Connected()) {
         sr = ReadBurst(kReadTimeoutMs);
-        log_.Write(log_.Time() + " <-- " + "  " + BytesToHex(sr));
-        if (!sr.empty() && sr.size() <= 3 && client_.Connected()) {
-            log_.Write(log_.Time() + " принят неполный пакет " + BytesToHex(sr));
+        log_.Lazy([&] { return log_.Time() + " <-- " + "  " + BytesToHex(sr); });
+        // The single control character 0xE5 is a whole answer; only other short pieces wait for their rest.
+        const bool single_char = sr.size() == 1 && static_cast<uint8_t>(sr[0]) == 0xE5;
+        if (!sr.empty() && sr.size() <= 3 && !single_char && client_.Connected()) {
+            log_.Lazy([&] { return log_.Time() + " принят неполный пакет " + BytesToHex(sr); });
             pauser_.Pause(301);
             sr += ReadBurst(kReadTimeoutMs);
         }
@@ -62,7 +64,7 @@ std::string TcpStationLine::ReadPort() {
             log_.Write(log_.TimeOfDay() + " Возможно соединение установлено  " + host_);
         }
     }
-    log_.Write(log_.Time() + " <- " + BytesToHex(sr));
+    log_.Lazy([&] { return log_.Time() + " <- " + BytesToHex(sr); });
     return sr;
 }
 

@@ -3,7 +3,7 @@
 namespace iec {
 
 TimeTagResult DecodeTimeTag(std::span<const uint8_t> data, size_t offset, int length, DateTime now, DateTime& out,
-                            std::string& message) {
+                            std::string& message, int* bias, int nowBias) {
     // The octets the tag's fields come from: milliseconds always, minutes from three octets on, the date with the
     // hour from four octets on.
     const size_t need = length > 3 ? 7 : length > 2 ? 3 : 2;
@@ -21,10 +21,17 @@ TimeTagResult DecodeTimeTag(std::span<const uint8_t> data, size_t offset, int le
     }
     p.second = ms / 1000;
     p.msec = ms % 1000;
+    // IV of the minutes octet: the station itself says the time is not to be trusted.
+    const bool invalid = length > 2 && (at(2) & 0x80) != 0;
+    const bool summer = length > 3 && (at(3) & 0x80) != 0;
     if (length < 7) {
         // A three-octet tag has no date: the element is stamped with its reception.
-        p = now.Decode();
+        if (invalid) return TimeTagResult::Invalid;
+        out = now;
+        if (bias != nullptr) *bias = nowBias;
+        return TimeTagResult::Ok;
     }
+    if (invalid) return TimeTagResult::Invalid;
     if (!(p.year > 2000 && p.year < 2100 && p.month >= 1 && p.month <= 12 && p.day >= 1 && p.day <= 31 &&
           p.hour < 24 && p.minute < 60 && p.second < 60 && p.msec < 1000)) {
         return TimeTagResult::OutOfRange;
@@ -35,6 +42,7 @@ TimeTagResult DecodeTimeTag(std::span<const uint8_t> data, size_t offset, int le
         return TimeTagResult::NotCalendar;
     }
     out = t;
+    if (bias != nullptr) *bias = LocalToUtcBiasMinutes(t, summer ? 1 : 0);
     return TimeTagResult::Ok;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/date_time.h"
 
 namespace iec {
@@ -18,8 +19,10 @@ struct UaUpdate {
     int tag = 0;
     Kind kind = Kind::Status;
     double value = 0.0;    // the published value (a status signal's state, a scaled measured value, link 1/0)
-    uint8_t quality = 0;   // the signal's own quality octet: any bit set makes the value bad
+    uint8_t quality = 0;   // the signal's own quality octet: a quality flag (IV NT SB BL OV) makes the value bad
     DateTime stamp;        // the slot's time stamp (local time)
+    int bias = kBiasUnknown;  // UTC = stamp + bias minutes
+    bool link_lost = false;   // the station's link is down: the last value, no longer refreshed
 };
 
 class OpcUaOutlet {
@@ -35,7 +38,7 @@ public:
     // At every polling stop: stops the server and waits for it. Safe when nothing runs.
     virtual void Stop(Runtime& rt) = 0;
     // After each publication pass, on the thread that runs the pass, with the slots it wrote.
-    virtual void Publish(const std::vector<UaUpdate>& updates, DateTime now) = 0;
+    virtual void Publish(const std::vector<UaUpdate>& updates, LocalNow now) = 0;
 };
 
 }  // namespace iec

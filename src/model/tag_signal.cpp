@@ -62,7 +62,7 @@ void TTagSignal::SetParam_2(int kpAddress, int asduAddress, int indArm, const TT
 }
 
 void TTagSignal::ChangeTS(const TTypeIdent& type, std::span<const uint8_t> data, size_t pos, DateTime time, int bit,
-                          uint8_t quality) {
+                          uint8_t quality, int timeBias) {
     const NameTypeIdent n = type.Name;
     const bool bitSplit = n == M_BO_NA || n == M_PS_NA || n == M_BO_TC;
     const int bits = n == M_BO_NA ? 32 : n == M_PS_NA ? 16 : n == M_BO_TC ? 8 : 1;
@@ -98,9 +98,11 @@ void TTagSignal::ChangeTS(const TTypeIdent& type, std::span<const uint8_t> data,
     std::lock_guard lock(mutex_);
     if (pdc != nullptr) value_.SetParam1_2(value, q, pdc, type.qtype, time, true);
     value_.SetParam_2(&type, value, time, q);
+    if (time.days() != 0) value_.dt_bias = timeBias;
 }
 
-std::string TTagSignal::ChangeVal(const TTypeIdent& type, std::span<const uint8_t> data, size_t pos, DateTime time) {
+std::string TTagSignal::ChangeVal(const TTypeIdent& type, std::span<const uint8_t> data, size_t pos, DateTime time,
+                                  int timeBias) {
     const ValRule rule = RuleFor(type.Name);
     if (rule.category == 0) return "ChangeVal(). Нет распаковки байта качества для кода:" + type.Text;
     const TTagCategory* pdc = TagCategoryList2().GetPtc(rule.category);
@@ -109,19 +111,23 @@ std::string TTagSignal::ChangeVal(const TTypeIdent& type, std::span<const uint8_
     if (pos > data.size() || data.size() - pos < need) {
         return "ChangeVal(). Элемент за пределами данных для кода:" + type.Text;
     }
-    const uint8_t q = rule.qualityAt < 0 ? 0 : data[pos + static_cast<size_t>(rule.qualityAt)];
+    uint8_t q = rule.qualityAt < 0 ? 0 : data[pos + static_cast<size_t>(rule.qualityAt)];
+    // The last octet of a binary counter reading holds IV, CA (adjusted) and CY (carry) above a sequence number.
+    if (rule.category == 15) q &= 0xE0;
     std::lock_guard lock(mutex_);
     value_.SetParam1(data, pos, q, rule.storeQuality, time, type.qtype, pdc);
+    if (time.days() != 0) value_.dt_bias = timeBias;
     return {};
 }
 
-bool TTagSignal::GetArmValue(int& value, uint8_t& quality, DateTime& time, double& real) {
+bool TTagSignal::GetArmValue(int& value, uint8_t& quality, DateTime& time, double& real, int* timeBias) {
     value = 0;
     real = 0;
     std::lock_guard lock(mutex_);
     quality = value_.Quality;
     if (value_.pdc == nullptr) return false;
     time = value_.dt;
+    if (timeBias != nullptr) *timeBias = value_.dt_bias;
     const TByteVal& b = value_.bv;
     switch (value_.pdc->tcName) {
         case 10:
@@ -152,6 +158,7 @@ bool TTagSignal::GetArmValue(int& value, uint8_t& quality, DateTime& time, doubl
         case 15:
             value = static_cast<int32_t>(UInt32At(b));
             real = value;
+            if (quality != kNoQuality) quality &= 0x80;
             break;
         case 16:
             // Bits 0..6 are a two's complement step position; bit 7 (transient) is not part of it.
@@ -166,7 +173,7 @@ bool TTagSignal::GetArmValue(int& value, uint8_t& quality, DateTime& time, doubl
 
 ArmValue TTagSignal::GetArmValue() {
     ArmValue v;
-    v.hasTime = GetArmValue(v.value, v.quality, v.time, v.real);
+    v.hasTime = GetArmValue(v.value, v.quality, v.time, v.real, &v.timeBias);
     return v;
 }
 

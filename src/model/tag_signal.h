@@ -20,6 +20,7 @@ struct ArmValue {
     int value = 0;
     uint8_t quality = kNoQuality;
     DateTime time;
+    int timeBias = kBiasUnknown;  // UTC = time + timeBias minutes
     bool hasTime = false;  // false while the signal has no detailed category: callers keep their own time
     double real = 0.0;
 };
@@ -34,18 +35,21 @@ public:
     void SetParam_2(int kpAddress, int asduAddress, int indArm, const TTagCategory* category, std::string name,
                     int objAddress);
 
-    // Status point element at data[pos] (bit-split types: the bit'th bit of the element). Elements that do not lie
-    // inside data, and bit numbers outside the type's element, change nothing.
+    // Status point element at data[pos] (bit-split types: the bit'th bit of the element, with the quality of the
+    // whole element). Elements that do not lie inside data, and bit numbers outside the type's element, change
+    // nothing. timeBias: UTC = time + timeBias minutes, when known.
     void ChangeTS(const TTypeIdent& type, std::span<const uint8_t> data, size_t pos, DateTime time, int bit,
-                  uint8_t quality);
+                  uint8_t quality, int timeBias = kBiasUnknown);
     // Measured value, step position, bit string or integrated total at data[pos]. Returns an empty text, or why the
     // value was not changed.
-    std::string ChangeVal(const TTypeIdent& type, std::span<const uint8_t> data, size_t pos, DateTime time);
+    std::string ChangeVal(const TTypeIdent& type, std::span<const uint8_t> data, size_t pos, DateTime time,
+                          int timeBias = kBiasUnknown);
 
     // The publication view. time is written only when the signal has a detailed category (the result says so).
     // A double point read as indeterminate (00) or faulty (11) stores NT or IV as the signal's quality, which the
-    // following reads report.
-    bool GetArmValue(int& value, uint8_t& quality, DateTime& time, double& real);
+    // following reads report. An integrated total reports IV only: its carry and adjusted flags do not make the
+    // count wrong, and its sequence number is no quality at all.
+    bool GetArmValue(int& value, uint8_t& quality, DateTime& time, double& real, int* timeBias = nullptr);
     ArmValue GetArmValue();
 
     // A consistent copy of the value.

@@ -24,6 +24,7 @@ struct TIndent {
     uint16_t Maska = 0;
     int Quality = 0;
     DateTime Stamp_DateTime;
+    int Stamp_Bias = kBiasUnknown;  // UTC = Stamp_DateTime + Stamp_Bias minutes (ResolveBias when unknown)
     bool FirstOpros = false;
     int NomerKP_in_Thread = 0;
     uint16_t vtDataType = 0;

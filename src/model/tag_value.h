@@ -25,6 +25,7 @@ struct TValue {
     TByteVal bv{};                       // value octets, least significant first
     uint8_t Quality = kNoQuality;
     DateTime dt;                         // time tag of the last element that carried one; 0 until then
+    int dt_bias = kBiasUnknown;          // UTC = dt + dt_bias minutes, as known where the time was taken
     TQualityType qtype = Q0;
     TByteVal bout1{};                    // not used
     bool prQualit = false;               // a quality octet has been stored

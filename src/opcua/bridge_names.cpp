@@ -80,10 +80,4 @@ int64_t UA_Time(DateTime x, DateTime now, int bias_minutes) {
     return seconds * 10000000 + static_cast<int64_t>(x.Decode().msec) * 10000 + 116444736000000000LL;
 }
 
-int StandardBiasMinutes() {
-    ::tzset();
-    // `timezone` holds the seconds west of UTC of the standard time.
-    return static_cast<int>(::timezone / 60);
-}
-
 }  // namespace iec

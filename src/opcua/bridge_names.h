@@ -22,10 +22,7 @@ struct LowBytes {
 LowBytes ToLowBytes(const std::string& utf8);
 
 // The OPC UA time (100-ns intervals since 1601-01-01 UTC) of a local time x; x before 1900-01-02 means now.
-// bias_minutes: UTC = local time + bias (the standard bias, without daylight saving).
+// bias_minutes: UTC = local time + bias, the bias in force at that moment.
 int64_t UA_Time(DateTime x, DateTime now, int bias_minutes);
-
-// The standard time-zone bias of this machine in minutes (UTC = local time + bias).
-int StandardBiasMinutes();
 
 }  // namespace iec

@@ -20,6 +20,10 @@ constexpr int kTypeBoolean = 0;
 constexpr int kTypeInt32 = 5;
 constexpr int kTypeDouble = 10;
 constexpr uint32_t kStatusBad = 0x80000000u;
+// Uncertain_NoCommunicationLastUsableValue: the link to the source is down, the value is the last good one.
+constexpr uint32_t kStatusUncertainNoCommunication = 0x408F0000u;
+// IV, NT, SB, BL and OV of a quality descriptor.
+constexpr uint8_t kQualityFlags = 0xF1;
 constexpr int kFirstGroup = 80000;
 constexpr int kVariableLimit = 30000;  // status signals and measured values get variables below this number
 
@@ -96,7 +100,6 @@ OpcUaOutlet::BuildResult OpcUaBridge::Build(Runtime& rt) {
     const int variables = lib_->api.Add_All_perem_to_serv();
 
     rt_ = &rt;
-    bias_minutes_ = StandardBiasMinutes();
     rt.OPC_UA_Started = true;
     auto ended = [this, port, started = &rt.OPC_UA_Started](int rc) {
         if (rc != 0) {
@@ -197,29 +200,33 @@ void OpcUaBridge::Unload() {
     rt_ = nullptr;
 }
 
-void OpcUaBridge::Publish(const std::vector<UaUpdate>& updates, DateTime now) {
+void OpcUaBridge::Publish(const std::vector<UaUpdate>& updates, LocalNow now) {
     if (!lib_ || rt_ == nullptr || !rt_->OPC_UA_Started) return;
     const UaEntryPoints& api = lib_->api;
-    const int64_t ua_now = UA_Time(now, now, bias_minutes_);
+    const int64_t ua_now = UA_Time(now.local, now.local, now.bias_minutes);
     for (const UaUpdate& u : updates) {
         if (u.kind == UaUpdate::Kind::Link) {
             const int on = u.value != 0.0 ? 1 : 0;
             api.Set_new_val_to_perem(kTypeBoolean, u.tag, on, on, 0, ua_now, ua_now);
             continue;
         }
-        const int64_t stamp = UA_Time(u.stamp, now, bias_minutes_);
-        if (u.quality != 0) {
+        // Each stamp with the bias of its own moment: summer and winter times map to UTC as they were taken.
+        const int64_t stamp = u.stamp.days() < 3.0 ? ua_now : UA_Time(u.stamp, u.stamp, ResolveBias(u.stamp, u.bias));
+        // Bits 1..3 of a quality descriptor are no quality (a scaled value's decimal scale lives there).
+        const bool bad = (u.quality & kQualityFlags) != 0;
+        const uint32_t status = u.link_lost ? kStatusUncertainNoCommunication : 0;
+        if (bad && !u.link_lost) {
             api.Set_new_quality_to_perem(u.tag, kStatusBad, stamp, ua_now);
         } else if (u.kind == UaUpdate::Kind::Status) {
             // A status signal's state is a small whole number (0/1, 0..3 for double points).
             const int v = u.value >= -1e9 && u.value <= 1e9 ? static_cast<int>(u.value) : 0;
-            api.Set_new_val_to_perem(kTypeBoolean, u.tag, v, u.value, 0, stamp, stamp);
+            api.Set_new_val_to_perem(kTypeBoolean, u.tag, v, u.value, status, stamp, stamp);
         } else {
-            api.Set_new_val_to_perem(kTypeDouble, u.tag, 0, u.value, 0, stamp, stamp);
+            api.Set_new_val_to_perem(kTypeDouble, u.tag, 0, u.value, status, stamp, stamp);
         }
     }
     if (Nom_UA_lifebit_ > 0) {
-        const int second = now.Decode().second;
+        const int second = now.local.Decode().second;
         api.Set_new_val_to_perem(kTypeInt32, Nom_UA_lifebit_, second, second, 0, ua_now, ua_now);
     }
 }

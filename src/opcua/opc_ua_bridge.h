@@ -36,7 +36,7 @@ public:
 
     BuildResult Build(Runtime& rt) override;
     void Stop(Runtime& rt) override;
-    void Publish(const std::vector<UaUpdate>& updates, DateTime now) override;
+    void Publish(const std::vector<UaUpdate>& updates, LocalNow now) override;
 
     // Why the server ended by itself (its port could not be opened), once; empty otherwise. Main thread.
     std::string TakeEndMessage();
@@ -57,7 +57,6 @@ private:
     std::unique_ptr<UaLibrary> lib_;
     std::unique_ptr<TOPCUAThread> OPCUA_Thread;
     Runtime* rt_ = nullptr;  // the runtime of the running server; the write callback arms its commands
-    int bias_minutes_ = 0;
     int Nom_UA_lifebit_ = 0;
     std::vector<TAll_groups_OPC_UA> All_groups_OPC_UA_;
     std::mutex end_mutex_;

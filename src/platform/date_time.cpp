@@ -1,8 +1,10 @@
 #include "platform/date_time.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <climits>
 #include <ctime>
 
 namespace iec {
@@ -179,11 +181,55 @@ std::string DateTime::FormatDisplay() const { return Format(Decode(), "%02d.%02d
 
 std::string DateTime::FormatLog() const { return Format(Decode(), "%02d-%02d-%04d %02d:%02d:%02d.%03d"); }
 
-int LocalToUtcBiasMinutes(DateTime local) {
-    const auto tp = local.ToSystem();
-    const DateTime utc_as_days(static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   tp.time_since_epoch()).count()) / kMsPerDay + kUnixEpochDays);
-    return static_cast<int>(std::lround((utc_as_days - local) * 1440.0));
+namespace {
+std::atomic<int> g_zone_generation{0};
+}  // namespace
+
+void TimeZoneChanged() { g_zone_generation.fetch_add(1, std::memory_order_relaxed); }
+
+int LocalToUtcBiasMinutes(DateTime local, int dst) {
+    const DateParts p = local.Decode();
+    // Time tags of one message mostly share their minute: the zone's rules are asked once per minute and reading.
+    const int64_t minute_key =
+        (DaysFromCivil(p.year, static_cast<unsigned>(p.month), static_cast<unsigned>(p.day)) * 1440 +
+         p.hour * 60 + p.minute) * 4 + (dst + 1);
+    struct Cached {
+        int64_t key = INT64_MIN;
+        int generation = -1;
+        int bias = 0;
+    };
+    thread_local Cached cached;
+    const int generation = g_zone_generation.load(std::memory_order_relaxed);
+    if (cached.key == minute_key && cached.generation == generation) return cached.bias;
+    const auto utc_of = [&p](int isdst, std::time_t& t) {
+        std::tm tm{};
+        tm.tm_year = p.year - 1900;
+        tm.tm_mon = p.month - 1;
+        tm.tm_mday = p.day;
+        tm.tm_hour = p.hour;
+        tm.tm_min = p.minute;
+        tm.tm_sec = p.second;
+        tm.tm_isdst = isdst;
+        t = std::mktime(&tm);
+        if (t == static_cast<std::time_t>(-1) || isdst < 0) return t != static_cast<std::time_t>(-1);
+        // mktime shifts a reading the zone does not have at that moment; only an exact round trip counts.
+        std::tm back{};
+#ifdef _WIN32
+        if (localtime_s(&back, &t) != 0) return false;
+#else
+        if (localtime_r(&t, &back) == nullptr) return false;
+#endif
+        return back.tm_isdst == isdst && back.tm_hour == p.hour && back.tm_min == p.minute &&
+               back.tm_mday == p.day;
+    };
+    std::time_t t = 0;
+    if (!(dst >= 0 && utc_of(dst, t)) && !utc_of(-1, t)) return 0;
+    // Whole seconds of the local reading counted as if it were UTC, against the real UTC seconds.
+    const int64_t local_seconds =
+        DaysFromCivil(p.year, static_cast<unsigned>(p.month), static_cast<unsigned>(p.day)) * 86400 +
+        p.hour * 3600 + p.minute * 60 + p.second;
+    cached = {minute_key, generation, static_cast<int>((static_cast<int64_t>(t) - local_seconds) / 60)};
+    return cached.bias;
 }
 
 }  // namespace iec

@@ -64,7 +64,17 @@ private:
     double days_ = 0.0;
 };
 
-// Minutes to add to local time to get UTC at the given local moment (the Windows time-zone bias).
-int LocalToUtcBiasMinutes(DateTime local);
+// Minutes to add to a local time to get UTC at that local moment (the Windows time-zone bias), reading it as
+// daylight saving time (dst 1), standard time (dst 0) or whichever the zone has in force then (dst -1; in the hour
+// that repeats when the clocks go back, either). A reading the zone does not have then (summer time in winter, or
+// any reading in a zone without daylight saving) falls back to the one in force.
+int LocalToUtcBiasMinutes(DateTime local, int dst = -1);
+// After the process's time zone was changed (tzset): answers of LocalToUtcBiasMinutes cached per minute are dropped.
+void TimeZoneChanged();
+
+// A time stamp's bias when it was not known where the time was taken.
+constexpr int kBiasUnknown = -0x7fffffff;
+// The bias as recorded with a time, or the one in force at that local time when none was recorded.
+inline int ResolveBias(DateTime local, int bias) { return bias != kBiasUnknown ? bias : LocalToUtcBiasMinutes(local); }
 
 }  // namespace iec

@@ -122,8 +122,9 @@ bool SerialPort::Write(std::string_view bytes) {
     return true;
 }
 
-std::string SerialPort::Read(size_t max) {
+std::string SerialPort::Read(size_t max, bool* failed) {
     std::string out;
+    if (failed != nullptr) *failed = false;
     if (fd_ < 0 || max == 0) return out;
     const int64_t start = NowMs();
     const int64_t total_deadline = start + timeouts_.total_constant_ms;
@@ -137,13 +138,17 @@ std::string SerialPort::Read(size_t max) {
         const int r = ::poll(&p, 1, static_cast<int>(wait));
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) break;  // silence: the interval or the total time ended the read
-        if (p.revents & (POLLERR | POLLNVAL)) break;
+        const bool hangup = (p.revents & (POLLERR | POLLNVAL | POLLHUP)) != 0;
         const ssize_t n = ::read(fd_, buf, std::min(sizeof buf, max - out.size()));
         if (n > 0) {
             out.append(buf, static_cast<size_t>(n));
-        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-            break;  // end of file, or a pseudo-terminal whose other side is closed: nothing more comes now
+            continue;
         }
+        // A raw line may read 0 octets by itself; after a hang-up, or with an error, the device is gone (an
+        // unplugged adapter keeps failing at once, which would otherwise turn the polling into a busy loop).
+        const bool dead = n < 0 ? (errno != EAGAIN && errno != EINTR) || hangup : hangup;
+        if (dead && failed != nullptr) *failed = true;
+        if (dead || n == 0) break;
     }
     return out;
 }

@@ -45,7 +45,9 @@ public:
     // Writes every octet; false when the port is closed or the write fails.
     bool Write(std::string_view bytes);
     // Reads up to max octets under the time-outs; an empty result when nothing came or the port is closed.
-    std::string Read(size_t max = 4096);
+    // `failed` (when given) tells a dead device from silence: an error or hang-up (an adapter unplugged, the other
+    // side of a pseudo-terminal closed). Such a port stays dead: the caller closes it and opens it again.
+    std::string Read(size_t max = 4096, bool* failed = nullptr);
 
 private:
     int fd_ = -1;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "iec101/polling_thread.h"
+#include "model/common_address.h"
 #include "model/station_file.h"
 #include "model/tag_category.h"
 #include "server/tag_numbering.h"
@@ -132,6 +133,7 @@ void CopyStationRow(const T_KP& kp, int station, T_KP_thred& row) {
     row.NomerPC = station;
     row.RTU_TCP = kp.RTU_TCP;
     row.PortTCP = kp.PortTCP;
+    row.CommonAddress = InterrogationCommonAddress(kp).address;
     row.IecDeviceVV = kp.IecDeviceVV;
 }
 

@@ -40,7 +40,8 @@ DateTime PublishedStamp(const T_KP& kp, DateTime t, DateTime now) {
 }
 
 void Out_Tags_To_OPC(Runtime& rt) {
-    const DateTime now = rt.clock.Now();
+    const LocalNow clock = rt.clock.NowWithBias();
+    const DateTime now = clock.local;
     if (GateClosed(rt, now)) return;
     std::vector<std::shared_ptr<TOpros_device>> threads;
     {
@@ -52,6 +53,7 @@ void Out_Tags_To_OPC(Runtime& rt) {
     const bool ua = rt.opc_ua.OPC_UA_use && rt.OPC_UA_Started && rt.opc_ua_server;
     std::vector<UaUpdate> updates;
 
+    std::vector<char> link_down(static_cast<size_t>(st.Kol_KP) + 1, 0);
     rt.tags.Write([&](std::vector<TIndent>& tags, std::vector<double>& values, int&) {
         auto slot_ok = [&](int e) { return e >= 1 && e <= kMaxTags; };
         // The link state of every station, once per pass (also for a station without status signals).
@@ -62,6 +64,7 @@ void Out_Tags_To_OPC(Runtime& rt) {
                                    ? threads[static_cast<size_t>(th)]->Alarms(kp.NomerPC_in_Thread)
                                    : true;
             kp.Connected = !alarm;
+            link_down[static_cast<size_t>(i)] = alarm;
             const int c = kp.Nom_OPC_Alarm;
             if (!slot_ok(c)) continue;
             const double v = kp.Connected ? 1.0 : 0.0;
@@ -71,7 +74,7 @@ void Out_Tags_To_OPC(Runtime& rt) {
             tc.in_work = true;
             values[static_cast<size_t>(c)] = v;
             if (reserve_lines && changed) AppendChangeLine(rt, c, v, 192, now, tc.Name);
-            if (ua) updates.push_back({c, UaUpdate::Kind::Link, v, 0, now});
+            if (ua) updates.push_back({c, UaUpdate::Kind::Link, v, 0, now, clock.bias_minutes, false});
         }
 
         // Every signal once: a station's signals stand together in its thread's list, in configuration order.
@@ -106,16 +109,30 @@ void Out_Tags_To_OPC(Runtime& rt) {
                 const int old_quality = t.Quality;
                 values[static_cast<size_t>(e)] = x;
                 t.in_work = true;
-                t.Quality = OpcQuality(av.quality);
-                t.Stamp_DateTime = PublishedStamp(kp, av.hasTime ? av.time : DateTime(), now);
+                // While the station's link is down its values are the last ones received, not current ones: they
+                // keep their own time stamp and say so in their quality. A value never received stays bad.
+                const bool lost = link_down[static_cast<size_t>(i)] && av.quality != kNoQuality;
+                t.Quality = lost ? kOpcQualityLinkLost : OpcQuality(av.quality);
+                if (!lost || t.Stamp_DateTime.days() == 0) {
+                    const DateTime tag_time = av.hasTime ? av.time : DateTime();
+                    t.Stamp_DateTime = PublishedStamp(kp, tag_time, now);
+                    if (t.Stamp_DateTime == now) {
+                        t.Stamp_Bias = clock.bias_minutes;
+                    } else if (kp.Popravka_Time == 0) {
+                        t.Stamp_Bias = ResolveBias(t.Stamp_DateTime, av.timeBias);
+                    } else {
+                        // Shifted into this computer's local time: the bias in force then.
+                        t.Stamp_Bias = LocalToUtcBiasMinutes(t.Stamp_DateTime);
+                    }
+                }
                 if (t.Quality != old_quality) changed = true;
                 if (reserve_lines && changed) AppendChangeLine(rt, e, x, t.Quality, t.Stamp_DateTime, t.Name);
-                if (ua) updates.push_back({e, kind, x, av.quality, t.Stamp_DateTime});
+                if (ua) updates.push_back({e, kind, x, av.quality, t.Stamp_DateTime, t.Stamp_Bias, lost});
             }
         }
     });
     // The OPC UA server gets the pass's values after the table is released: its calls never hold up readers.
-    if (ua) rt.opc_ua_server->Publish(updates, now);
+    if (ua) rt.opc_ua_server->Publish(updates, clock);
 }
 
 }  // namespace iec

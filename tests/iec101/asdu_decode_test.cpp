@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+
 #include "hex.h"
 #include "iec101/asdu_decode.h"
 #include "model/tag_category.h"
@@ -26,6 +30,7 @@ struct Fixture {
     TIecDevice dev = Station();
     TTagSignalList list;
     AsduCounters counters;
+    int now_bias = kBiasUnknown;
 
     void AddSignals(int from, int to, int kp = 5, int common = 5) {
         for (int a = from; a <= to; ++a) {
@@ -36,7 +41,7 @@ struct Fixture {
     }
     void Decode(int code, int vsq, const std::string& data, int cot = 3, int common = 5) {
         TIEC_ASDU a(dev.KPAddress2, common, code, vsq, cot, Hex(data));
-        ReceiveRaspak(a, dev, 1, list, kNow, &counters);
+        ReceiveRaspak(a, dev, 1, list, kNow, &counters, now_bias);
     }
     ArmValue At(int address) { return list.FindTag(5, 5, address)->GetArmValue(); }
     bool Touched(int address) { return list.FindTag(5, 5, address)->Value().ptid != nullptr; }
@@ -113,15 +118,76 @@ TEST(AsduDecode, SevenOctetTimeTags) {
     f.Decode(30, 0x01, "01 00 01  39 30 0A 89 A5 03 18");
     const DateTime t = f.At(1).time;
     EXPECT_EQ(t.FormatLog(), "05-03-2024 09:10:12.345");
-    // Year octet 0 (2000) is out of range: value taken, no time.
+    // A tag that cannot be used stamps the value with its reception, never with an older event's time: year octet
+    // 0 (2000) is out of range, 31 April 2023 is no date, and a tag the station marks invalid (IV) is not trusted.
+    f.now_bias = -120;
     f.Decode(30, 0x01, "02 00 01  00 00 00 00 01 01 00");
     EXPECT_EQ(f.At(2).value, 1);
-    EXPECT_EQ(f.At(2).time.days(), 0.0);
-    // 31 April 2023: in range, no date.
+    EXPECT_EQ(f.At(2).time, kNow);
+    EXPECT_EQ(f.At(2).timeBias, -120);
     f.Decode(30, 0x01, "03 00 01  00 00 00 00 1F 04 17");
     EXPECT_EQ(f.At(3).value, 1);
-    EXPECT_EQ(f.At(3).time.days(), 0.0);
-    EXPECT_EQ(f.counters.badElementTime, 2u);
+    EXPECT_EQ(f.At(3).time, kNow);
+    f.Decode(30, 0x01, "01 00 00  39 30 8A 09 05 03 18");
+    EXPECT_EQ(f.At(1).value, 0);
+    EXPECT_EQ(f.At(1).time, kNow);
+    f.Decode(2, 0x01, "01 00 01  39 30 8A");  // the same with a three-octet tag
+    EXPECT_EQ(f.At(1).value, 1);
+    EXPECT_EQ(f.counters.badElementTime, 4u);
+}
+
+// A zone with summer time: EET (UTC+2), EEST (UTC+3) from the last Sunday of March 03:00 to the last Sunday of
+// October 04:00, when 03:00..04:00 happens twice.
+class SummerTimeZone : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) old_ = tz;
+        ::setenv("TZ", "EET-2EEST,M3.5.0/3,M10.5.0/4", 1);
+        ::tzset();
+        TimeZoneChanged();
+    }
+    void TearDown() override {
+        if (old_) {
+            ::setenv("TZ", old_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+        TimeZoneChanged();
+    }
+    std::optional<std::string> old_;
+};
+
+TEST_F(SummerTimeZone, TimeTagsMapToUtcByTheirSummerTimeBit) {
+    Fixture f;
+    f.AddSignals(1, 5);
+    f.Decode(30, 0x01, "01 00 01  00 00 00 8C 0A 07 18");  // 10 July 2024 12:00, SU
+    EXPECT_EQ(f.At(1).timeBias, -180);
+    f.Decode(30, 0x01, "02 00 01  00 00 00 0C 0A 07 18");  // the same without SU: the summer time in force
+    EXPECT_EQ(f.At(2).timeBias, -180);
+    // 27 October 2024 03:30 happens twice: SU tells which.
+    f.Decode(30, 0x01, "03 00 01  00 00 1E 83 1B 0A 18");
+    EXPECT_EQ(f.At(3).time.FormatLog(), "27-10-2024 03:30:00.000");
+    EXPECT_EQ(f.At(3).timeBias, -180);
+    f.Decode(30, 0x01, "04 00 01  00 00 1E 03 1B 0A 18");
+    EXPECT_EQ(f.At(4).timeBias, -120);
+    f.Decode(30, 0x01, "05 00 01  00 00 00 8C 0A 01 18");  // SU in January: the zone has no summer time then
+    EXPECT_EQ(f.At(5).timeBias, -120);
+}
+
+TEST_F(SummerTimeZone, BiasOfLocalTimesAroundTheTransitions) {
+    const auto at = [](int month, int day, int hour, int minute) {
+        return DateTime::Compose({2024, month, day, hour, minute, 0, 0});
+    };
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(1, 15, 12, 0)), -120);
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(7, 15, 12, 0)), -180);
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(3, 31, 2, 59)), -120);  // the last minute before the clocks go forward
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(3, 31, 4, 0)), -180);
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(10, 27, 3, 30), 1), -180);  // the repeated hour, first time
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(10, 27, 3, 30), 0), -120);  // and second time
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(10, 27, 4, 0)), -120);
+    // Answers are kept per minute: asking again in the same minute gives the same, asking another reading not.
+    EXPECT_EQ(LocalToUtcBiasMinutes(at(10, 27, 3, 30), 1), -180);
 }
 
 TEST(AsduDecode, ThreeOctetTagStampsTheReception) {
@@ -131,11 +197,12 @@ TEST(AsduDecode, ThreeOctetTagStampsTheReception) {
     EXPECT_EQ(f.At(7).time, DateTime::Compose(kNow.Decode()));
 }
 
-TEST(AsduDecode, BlockTimeThatIsNoDateDropsTheBlock) {
+TEST(AsduDecode, BlockTimeThatIsNoDateStampsTheReception) {
     Fixture f;
     f.AddSignals(1, 2);
     f.Decode(30, 0x82, "01 00  01 01  00 00 00 00 1E 02 18");  // 30 February 2024
-    EXPECT_FALSE(f.Touched(1));
+    EXPECT_EQ(f.At(1).value, 1);
+    EXPECT_EQ(f.At(1).time, kNow);
     EXPECT_EQ(f.counters.badBlockTime, 1u);
     f.Decode(30, 0x82, "01 00  01 01  00 00 00 00 1D 02 18");  // 29 February 2024
     EXPECT_EQ(f.At(2).time.FormatLog(), "29-02-2024 00:00:00.000");
@@ -173,14 +240,19 @@ TEST(AsduDecode, TypesWithoutRuleAndUnknownTypes) {
     EXPECT_FALSE(f.Touched(1));
 }
 
-TEST(AsduDecode, LooksSignalsUpByTheStationNotByTheCarriedCommonAddress) {
+TEST(AsduDecode, LooksSignalsUpByTheCarriedCommonAddressThenByTheLinkAddress) {
     Fixture f;
     f.dev.sz_ASDUAddress = 2;
     f.AddSignals(1, 1);
     f.AddSignals(1, 1, 5, 261);
+    // Object 1 exists under common address 5 and 261: the ASDU's own common address decides.
     f.Decode(1, 0x01, "01 00 01", 3, 261);
-    EXPECT_TRUE(f.Touched(1));
-    EXPECT_EQ(f.list.FindTag(5, 261, 1)->Value().ptid, nullptr);
+    EXPECT_FALSE(f.Touched(1));
+    EXPECT_EQ(f.list.FindTag(5, 261, 1)->GetArmValue().value, 1);
+    // A configuration that names the link address for a station with another common address keeps working.
+    f.AddSignals(3, 3);
+    f.Decode(1, 0x01, "03 00 01", 3, 300);
+    EXPECT_EQ(f.At(3).value, 1);
     // Signals of another station on the same thread stay untouched.
     f.AddSignals(2, 2, 6, 6);
     f.Decode(1, 0x01, "02 00 01", 3, 6);
@@ -247,19 +319,41 @@ TEST(DecodeTimeTag, RangesCalendarAndBounds) {
     EXPECT_EQ(keep, DateTime::Compose(kNow.Decode()));
 }
 
-TEST(AsduMailbox, OneSlotTheLastPutWins) {
+TEST(AsduMailbox, OneOfEachKindInTheOrderPut) {
     TASDUBuf box;
     const TIecDevice d = Station();
+    const auto make = [&d](int code, int object = 0) {
+        return std::make_shared<TIEC_ASDU>(d, code, 1, 6, std::span<const uint8_t>(), object);
+    };
     AsduPtr out;
     EXPECT_FALSE(box.Get(out));
-    auto first = std::make_shared<TIEC_ASDU>(d, 1, 1, 3, std::span<const uint8_t>(), 0);
-    auto second = std::make_shared<TIEC_ASDU>(d, 3, 1, 3, std::span<const uint8_t>(), 0);
-    EXPECT_TRUE(box.Put(first));
-    EXPECT_TRUE(box.Put(second));
+    EXPECT_FALSE(box.Put(nullptr));
+    // An interrogation and a command queued in one exchange both go out, in that order.
+    auto gi = make(100), select = make(45), execute = make(46), gi2 = make(100);
+    EXPECT_TRUE(box.Put(gi));
+    EXPECT_TRUE(box.Put(select));
+    EXPECT_TRUE(box.Put(execute));  // a station has one command: the newer replaces the waiting one in its place
+    EXPECT_TRUE(box.Put(gi2));
+    EXPECT_TRUE(box.Put(make(102, 7)));
+    EXPECT_TRUE(box.Put(make(102, 8)));  // reads of other objects are other requests
+    auto read7 = make(102, 7);
+    EXPECT_TRUE(box.Put(read7));
+    EXPECT_EQ(box.Size(), 4u);
     ASSERT_TRUE(box.Get(out));
-    EXPECT_EQ(out, second);
-    EXPECT_EQ(box.asdu2, second);
+    EXPECT_EQ(out, gi2);
+    ASSERT_TRUE(box.Get(out));
+    EXPECT_EQ(out, execute);
+    EXPECT_EQ(box.asdu2, execute);
+    ASSERT_TRUE(box.Get(out));
+    EXPECT_EQ(out, read7);
+    ASSERT_TRUE(box.Get(out));
+    EXPECT_EQ(out->BlockAddress, 8);
     EXPECT_FALSE(box.Get(out));
+    EXPECT_TRUE(box.Empty());
+    // Bounded: beyond its capacity of distinct requests nothing more is taken.
+    for (int i = 0; i < static_cast<int>(TASDUBuf::kCapacity); ++i) EXPECT_TRUE(box.Put(make(102, i)));
+    EXPECT_FALSE(box.Put(make(102, 1000)));
+    EXPECT_EQ(box.Size(), TASDUBuf::kCapacity);
 }
 
 TEST(AsduToString, TextsAndUnknownCauses) {

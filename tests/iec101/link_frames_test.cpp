@@ -111,11 +111,19 @@ TEST(LinkFrames, CommandsAsUserData) {
     t.link.FormKadr2(*slot, t.dev);
     EXPECT_EQ(ToHex(t.link.TxFrame()), "68 09 09 68 53 05 65 01 06 05 00 00 05 CE 16");
 
-    t.dev.Adddres_obj_102 = 0x1234;
+    // A read is a request (cause 5), to the object it was built for and the common address of its signal.
     CreateAsduRead(t.dev, 0x1234, slot);
     EXPECT_EQ(slot->BlockAddress, 0x1234);
     t.link.FormKadr2(*slot, t.dev);
-    EXPECT_EQ(ToHex(t.link.TxFrame()), "68 08 08 68 73 05 66 01 06 05 34 12 30 16");
+    EXPECT_EQ(ToHex(t.link.TxFrame()), "68 08 08 68 73 05 66 01 05 05 34 12 2F 16");
+    CreateAsduRead(t.dev, 0x1234, slot, 9);
+    t.link.FormKadr2(*slot, t.dev);
+    EXPECT_EQ(ToHex(t.link.TxFrame()), "68 08 08 68 53 05 66 01 05 09 34 12 13 16");
+    // Interrogations go to the common address of the station's signals when it differs from the link address.
+    t.dev.CommonAddress = 7;
+    CreateAsduGI(t.dev, slot);
+    t.link.FormKadr2(*slot, t.dev);
+    EXPECT_EQ(ToHex(t.link.TxFrame()), "68 09 09 68 73 05 64 01 06 07 00 00 14 FE 16");
 }
 
 TEST(LinkFrames, FieldWidthsOfTheStation) {

@@ -104,7 +104,7 @@ TEST(Telecontrol, EndedCommandWaitingInTheMailboxIsNotSent) {
     EXPECT_EQ(t.link.counters.staleCommand, 1u);
 }
 
-TEST(Telecontrol, WaitsForTheLinkAndBehindClassOneData) {
+TEST(Telecontrol, WaitsForTheLinkThenGoesBeforeClassOneData) {
     LinkUnderTest t;
     t.link.ArmCommand(5, 100, 1, true);
     Queue(t);
@@ -112,30 +112,45 @@ TEST(Telecontrol, WaitsForTheLinkAndBehindClassOneData) {
     EXPECT_EQ(ToHex(t.Send()), "10 40 05 45 16");
     t.Answer(Hex("10 00 05 05 16"));
     EXPECT_EQ(ToHex(t.Send()), "10 49 05 4E 16");
-    t.Answer(Hex("10 2B 05 30 16"));  // link status with ACD
-    EXPECT_EQ(ToHex(t.Send()), "10 7A 05 7F 16");
-    EXPECT_FALSE(t.tx.Empty());
-    t.Answer(Hex("10 09 05 0E 16"));
+    t.Answer(Hex("10 2B 05 30 16"));  // link status with ACD: user data may still follow at once
     EXPECT_EQ(t.Send()[6], 45);
+    EXPECT_TRUE(t.tx.Empty());
+    t.Answer(Hex("10 20 05 25 16"));  // ACK with ACD: now the class 1 data
+    EXPECT_EQ(ToHex(t.Send()), "10 5A 05 5F 16");
 }
 
-TEST(Telecontrol, FirstPollSendsAWaitingAsduBeforeClassOneOnce) {
+TEST(Telecontrol, UserDataIsNotStarvedByAStationThatKeepsAcdSet) {
     LinkUnderTest t;
-    t.dev.First_opros = true;
     t.Establish();
     t.Send();
-    t.Answer(Hex("10 28 05 2D 16"));  // ACD
+    for (int round = 0; round < 3; ++round) {
+        t.Answer(Hex("10 28 05 2D 16"));  // no data, ACD still set
+        EXPECT_EQ(t.Send()[1] & 0x0F, 10);  // class 1 requests while nothing else waits
+    }
     AsduPtr gi;
     CreateAsduGI(t.dev, gi);
     t.tx.Put(gi);
-    t.Send();
     t.Answer(Hex("10 28 05 2D 16"));
+    EXPECT_EQ(t.Send()[6], 100);
+    t.Answer(Hex("10 20 05 25 16"));
+    EXPECT_EQ(t.Send()[1] & 0x0F, 10);  // then the class 1 requests again
+}
+
+TEST(Telecontrol, FirstPollSendsAWaitingAsduBeforeTheLinkIsUpOnce) {
+    LinkUnderTest t;
+    t.dev.First_opros = true;
+    t.link.Work(t.dev, t.rx, t.dev.First_opros, t.tx);
+    t.Send();
+    AsduPtr gi;
+    CreateAsduGI(t.dev, gi);
+    t.tx.Put(gi);
+    t.Answer(t.Fixed(0x00));  // reset acknowledged, status not yet asked
     EXPECT_EQ(t.Send()[6], 100);
     EXPECT_FALSE(t.dev.First_opros);
     CreateAsduGI(t.dev, gi);
     t.tx.Put(gi);
-    t.Answer(Hex("10 28 05 2D 16"));
-    EXPECT_EQ(ToHex(t.Send()).substr(0, 5), "10 5A");  // now it waits behind class 1
+    t.Answer(t.Fixed(0x00));
+    EXPECT_EQ(ToHex(t.Send()), "10 49 05 4E 16");  // now it waits for the link
 }
 
 }  // namespace

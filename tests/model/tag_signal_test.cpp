@@ -118,7 +118,14 @@ TEST(TagSignal, IntegratedTotalsAndFloats) {
     s.ChangeVal(kItNa, Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x05}, 0, DateTime());
     EXPECT_EQ(Read(s).value, -1);
     EXPECT_DOUBLE_EQ(Read(s).real, -1.0);
-    EXPECT_EQ(Read(s).quality, 0x05);  // the sequence octet of the counter
+    // The sequence number (bits 0..4) is no quality; carry and adjusted leave the count good, IV does not.
+    EXPECT_EQ(Read(s).quality, 0);
+    s.ChangeVal(kItNa, Bytes{0x10, 0, 0, 0, 0x7F}, 0, DateTime());  // CY, CA, sequence 31
+    EXPECT_EQ(Read(s).quality, 0);
+    EXPECT_EQ(s.Value().Quality, 0x60);  // kept with the signal
+    s.ChangeVal(kItNa, Bytes{0x10, 0, 0, 0, 0x93}, 0, DateTime());  // IV, sequence 19
+    EXPECT_EQ(Read(s).quality, 0x80);
+    EXPECT_EQ(Read(s).value, 16);
 
     TTagSignal f;
     const float x = 230.5f;

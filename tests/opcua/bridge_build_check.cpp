@@ -269,31 +269,38 @@ TEST_F(OpcUaBridgeTest, PushesValuesQualitiesLinksAndTheLifebit) {
     fake_.Take();
     const DateTime now = clock_.Now();
     const DateTime source = now - DateTime::kOneMinute;
-    const int bias = StandardBiasMinutes();
-    const std::string ua_now = std::to_string(UA_Time(now, now, bias));
-    const std::string ua_source = std::to_string(UA_Time(source, now, bias));
-    bridge_->Publish({{5, UaUpdate::Kind::Link, 1.0, 0, now},
-                      {2, UaUpdate::Kind::Status, 1.0, 0, source},
-                      {3, UaUpdate::Kind::Status, 0.0, 0x80, source},
-                      {4, UaUpdate::Kind::Measured, 230.5, 0, source},
-                      {7, UaUpdate::Kind::Measured, 99.0, 0x01, source},
-                      {8, UaUpdate::Kind::Link, 0.0, 0, now}},
-                     now);
+    // Now in summer time (UTC+3), one stamp taken in the repeated hour as winter time (UTC+2): each maps to UTC
+    // with its own bias.
+    const LocalNow local{now, -180};
+    const std::string ua_now = std::to_string(UA_Time(now, now, -180));
+    const std::string ua_source = std::to_string(UA_Time(source, now, -180));
+    const std::string ua_winter = std::to_string(UA_Time(source, now, -120));
+    bridge_->Publish({{5, UaUpdate::Kind::Link, 1.0, 0, now, -180},
+                      {2, UaUpdate::Kind::Status, 1.0, 0, source, -180},
+                      {3, UaUpdate::Kind::Status, 0.0, 0x80, source, -180},
+                      {4, UaUpdate::Kind::Measured, 230.5, 0x04, source, -120},  // a decimal scale, no flag
+                      {7, UaUpdate::Kind::Measured, 99.0, 0x01, source, -180},
+                      {8, UaUpdate::Kind::Link, 0.0, 0, now, -180},
+                      {9, UaUpdate::Kind::Measured, 12.5, 0, source, -180, true}},
+                     local);
     const std::vector<std::string> expected = {
         "value 0 5 1 1 0 " + ua_now + " " + ua_now,
         "value 0 2 1 1 0 " + ua_source + " " + ua_source,
         "quality 3 2147483648 " + ua_source + " " + ua_now,
-        "value 10 4 0 230.5 0 " + ua_source + " " + ua_source,
+        "value 10 4 0 230.5 0 " + ua_winter + " " + ua_winter,
         "quality 7 2147483648 " + ua_source + " " + ua_now,  // overflow alone makes it bad
         "value 0 8 0 0 0 " + ua_now + " " + ua_now,
+        // the link of its station is down: the last value, Uncertain_NoCommunicationLastUsableValue
+        "value 10 9 0 12.5 1083113472 " + ua_source + " " + ua_source,
         "value 5 10 17 17 0 " + ua_now + " " + ua_now,  // the lifebit: the seconds of the time
     };
     EXPECT_EQ(fake_.Take(), expected);
+    EXPECT_EQ(std::stoll(ua_winter) - std::stoll(ua_source), 60LL * 60 * 10000000);
 
     // Nothing reaches the library once the server has stopped.
     Stop_Opros(rt_);
     fake_.Take();
-    bridge_->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, source}}, now);
+    bridge_->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, source}}, local);
     EXPECT_TRUE(fake_.Take().empty());
 }
 
@@ -374,7 +381,7 @@ TEST_F(OpcUaBridgeTest, ServerThatCannotOpenItsPortEndsAndSaysSo) {
     EXPECT_EQ(bridge_->TakeEndMessage(), "OPC UA server stopped: port 16670 could not be opened");
     EXPECT_EQ(bridge_->TakeEndMessage(), "");
     fake_.Take();
-    bridge_->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, clock_.Now()}}, clock_.Now());
+    bridge_->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, clock_.Now()}}, clock_.NowWithBias());
     EXPECT_TRUE(fake_.Take().empty());
 }
 
@@ -434,7 +441,7 @@ TEST_F(OpcUaBridgeTest, RealServerRestartsOnTheSamePortAtEveryPollingStart) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         EXPECT_TRUE(Accepts(ua_.OPC_UA_Port)) << start;
-        bridge->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, clock_.Now()}}, clock_.Now());
+        bridge->Publish({{2, UaUpdate::Kind::Status, 1.0, 0, clock_.Now()}}, clock_.NowWithBias());
         Stop_Opros(rt_);
         EXPECT_FALSE(rt_.OPC_UA_Started);
         EXPECT_EQ(bridge->TakeEndMessage(), "");

@@ -50,6 +50,9 @@ TEST_F(SharedLine, LateAnswerOfAnotherStationIsNotDecodedIntoThePolledOne) {
     h.Turn(2);
     EXPECT_EQ(h.Signal(2, 2, 1)->GetArmValue().value, 0);
     EXPECT_EQ(h.thread.Link(2)->counters.foreignAddress, foreign_before + 1);
+    // Another station's frame is no answer of the polled one: its exchange counts as unanswered.
+    EXPECT_TRUE(h.thread.Alarms(2));
+    h.Turn(2);
     EXPECT_FALSE(h.thread.Alarms(2));
 }
 

@@ -104,17 +104,38 @@ TEST_F(StationPoll, AnswerInTwoPiecesIsJoinedAndDecodedOnce) {
     EXPECT_GE(h.LogCount(" sr= 10 "), 1);
 }
 
-TEST_F(StationPoll, WrongChecksumKeepsTheStationConnectedAndRepeatsTheRequest) {
+TEST_F(StationPoll, WrongChecksumCountsAsNoAnswerAndTheRequestIsRepeated) {
     h.Turn();
     h.Turn();
     h.line->line.FindFaults(5)->bad_checksum = 1;
     const size_t before = h.line->writes.size();
     h.Turn();
-    ASSERT_GE(h.line->writes.size(), before + 2);
-    EXPECT_FALSE(h.thread.Alarms(1));
+    ASSERT_EQ(h.line->writes.size(), before + 1);
+    EXPECT_TRUE(h.thread.Alarms(1));
+    EXPECT_EQ(h.thread.KolNullOtvets(1), 1);
     EXPECT_GE(h.LogCount(" Error - "), 1);
     // The request after a bad answer carries the same FCB: the station repeats its answer.
+    h.Turn();
+    ASSERT_GE(h.line->writes.size(), before + 2);
     EXPECT_EQ(h.line->writes[before + 1], h.line->writes[before]);
+    EXPECT_FALSE(h.thread.Alarms(1));
+}
+
+TEST_F(StationPoll, AStationHeardOnlyThroughBadChecksumsIsLostAndItsLinkStartedAgain) {
+    h.Turn();
+    h.Turn();
+    ASSERT_FALSE(h.thread.Alarms(1));
+    h.line->line.FindFaults(5)->bad_checksum = -1;
+    for (int k = 1; k <= 11; ++k) {
+        h.Turn();
+        EXPECT_TRUE(h.thread.Alarms(1));
+    }
+    EXPECT_EQ(ToHex(h.thread.Link(1)->TxFrame()), "10 40 05 45 16");
+    h.line->line.FindFaults(5)->bad_checksum = 0;
+    h.Turn();
+    EXPECT_FALSE(h.thread.Alarms(1));
+    // The link came up again: its interrogation follows at once, not at the next period.
+    EXPECT_EQ(h.LogCount(" Опрос КП "), 2);
 }
 
 TEST_F(StationPoll, SingleCharacterAnswersCompleteTheLink) {

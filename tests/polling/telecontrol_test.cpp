@@ -92,7 +92,7 @@ TEST_F(Telecontrol, RefusedSelectNeverExecutes) {
     EXPECT_EQ(h.LogCount(" Таймаут ТУ 5,16387"), 1);
 }
 
-TEST_F(Telecontrol, DirectCommandAfterAnUnconfirmedExecuteIsAbandoned) {
+TEST_F(Telecontrol, AnUnconfirmedExecuteDoesNotBlockTheNextCommand) {
     // An object the station does not know: the execute is never confirmed positively.
     ASSERT_TRUE(h.thread.ArmTU(1, 5, 999, 1, true));
     h.Turn();
@@ -101,8 +101,53 @@ TEST_F(Telecontrol, DirectCommandAfterAnUnconfirmedExecuteIsAbandoned) {
     const size_t before = h.line->writes.size();
     ASSERT_TRUE(h.thread.ArmTU(1, 5, 16386, 3, true));
     h.Turn();
-    EXPECT_EQ(h.LogCount(" Ошибка ТУ 5,16386"), 1);
+    EXPECT_EQ(h.LogCount(" Ошибка ТУ "), 0);
+    EXPECT_EQ(h.LogCount(" Exec ТУ 5,16386"), 1);
+    ASSERT_EQ(CommandFrames(before).size(), 1u);
+    for (int k = 0; k < 2; ++k) h.Turn();
+    EXPECT_EQ(h.Signal(5, 5, 2)->GetArmValue().value, 1);  // the double point shows "on"
+    // Nor does one that timed out.
+    h.clock.AdvanceMs(21000);
+    h.Turn();
+    ASSERT_TRUE(h.thread.ArmTU(1, 5, 999, 1, true));
+    h.Turn();
+    ASSERT_TRUE(h.thread.ArmTU(1, 5, 16386, 3, false));
+    h.Turn();
+    EXPECT_EQ(h.LogCount(" Exec ТУ 5,16386"), 2);
+    EXPECT_EQ(h.LogCount(" Ошибка ТУ "), 0);
+}
+
+TEST_F(Telecontrol, ACommandThatCouldNotBeSentInItsTimeIsDroppedNeverSentLate) {
+    h.line->line.FaultsAt(0).silent = true;
+    ASSERT_TRUE(h.thread.ArmTU(1, 5, 16386, 3, true));
+    const size_t before = h.line->writes.size();
+    for (int k = 0; k < 5; ++k) {
+        h.clock.AdvanceMs(5000);
+        h.Turn();
+    }
+    EXPECT_EQ(h.LogCount(" Таймаут ТУ 5,16386"), 1);
+    // The station is back 25 s after the command was asked for: it must not be switched now.
+    h.line->line.FaultsAt(0).silent = false;
+    for (int k = 0; k < 3; ++k) h.Turn();
     EXPECT_TRUE(CommandFrames(before).empty());
+    EXPECT_EQ(h.Signal(5, 5, 2)->GetArmValue().value, 0);
+    for (const auto& c : h.line->commands) EXPECT_EQ(c.find("C_DC_NA"), std::string::npos) << c;
+}
+
+TEST_F(Telecontrol, TheTwentySecondsCountFromTheRequestAndAreNeverRestarted) {
+    h.line->line.FaultsAt(0).silent = true;
+    ASSERT_TRUE(h.thread.ArmTU(1, 5, 16385, 0, true));
+    h.clock.AdvanceMs(15000);
+    h.Turn();  // silent: nothing can be queued
+    h.line->line.FaultsAt(0).silent = false;
+    h.Turn();
+    EXPECT_EQ(h.LogCount(" Иниц ТУ 5,16385"), 1);  // queued once, not again in each exchange
+    h.clock.AdvanceMs(4000);
+    h.Turn();
+    EXPECT_EQ(h.LogCount(" Таймаут ТУ "), 0);
+    h.clock.AdvanceMs(2000);  // 21 s after the request, 6 s after the select
+    h.Turn();
+    EXPECT_EQ(h.LogCount(" Таймаут ТУ 5,16385"), 1);
 }
 
 TEST_F(Telecontrol, ArmingOutsideTheThreadsStationsChangesNothing) {

@@ -81,7 +81,26 @@ protected:
         EXPECT_EQ(Write_Config(t, ua, 10, dir_ / kStationFileName, dir_), "");
         EXPECT_TRUE(Start_Opros(rt_, false).started);
         thread_ = rt_.Threads_arr[1].get();
+        auto line = std::make_unique<SingleCharLine>();
+        line_ = line.get();
+        thread_->SetLine(std::move(line));
         thread_->Prepare();
+    }
+    // A line on which every station answers with the single control character, or nothing while silent: enough
+    // for a station's link to count as up or down.
+    struct SingleCharLine : StationLine {
+        void WritePort(std::string_view) override {}
+        std::string ReadPort() override { return silent ? std::string() : std::string("\xE5"); }
+        bool silent = false;
+    };
+    // Turns of both stations until their answers (or silence) count.
+    void PollStations() {
+        for (int n = 1; n <= 2; ++n) {
+            for (int k = 0; k < 2; ++k) {
+                thread_->Tekush_Nomer = n;
+                thread_->OprosDevice(*thread_->Device(n));
+            }
+        }
     }
     ~PublicationPass() override {
         Stop_Opros(rt_);
@@ -106,10 +125,12 @@ protected:
     ManualClock clock_{DateTime::Compose({2026, 3, 5, 12})};
     Runtime rt_{clock_, dir_};
     TOpros_device* thread_ = nullptr;
+    SingleCharLine* line_ = nullptr;
 };
 
 TEST_F(PublicationPass, ValuesQualitiesAndScaling) {
     // A: branch 1, TS 2, TIT 3, Connected 4; B: branch 5, TIT 6, Connected 7.
+    PollStations();
     Out_Tags_To_OPC(rt_);
     EXPECT_EQ(Slot(2).tag.Quality, 0);  // never received
     EXPECT_EQ(Slot(2).tag.Stamp_DateTime, clock_.Now());
@@ -143,7 +164,8 @@ TEST_F(PublicationPass, LinkStateOfEveryStationAndChangeLines) {
     const std::string stamp = clock_.Now().FormatDisplay();
     EXPECT_NE(lines.find("4,0,192," + stamp + ",A.Connected\r\n"), std::string::npos) << lines;
     EXPECT_NE(lines.find("7,0,192," + stamp + ",B.Connected\r\n"), std::string::npos) << lines;
-    EXPECT_NE(lines.find("2,1,192," + stamp + ",A.S\r\n"), std::string::npos) << lines;
+    // A value while its station is not connected is the last one received, not a current one.
+    EXPECT_NE(lines.find("2,1,68," + stamp + ",A.S\r\n"), std::string::npos) << lines;
 }
 
 TEST_F(PublicationPass, IdleReservePublishesNothing) {
@@ -161,9 +183,9 @@ class RecordingOutlet : public OpcUaOutlet {
 public:
     BuildResult Build(Runtime&) override { return {}; }
     void Stop(Runtime&) override {}
-    void Publish(const std::vector<UaUpdate>& u, DateTime now) override {
+    void Publish(const std::vector<UaUpdate>& u, LocalNow now) override {
         updates = u;
-        published_at = now;
+        published_at = now.local;
     }
     const UaUpdate* Find(int tag) const {
         for (const auto& u : updates) {
@@ -183,6 +205,7 @@ TEST_F(PublicationPass, OpcUaServerGetsEverySlotWithTheSignalsOwnQuality) {
 
     rt_.opc_ua.OPC_UA_use = true;
     rt_.OPC_UA_Started = true;
+    PollStations();
     SinglePoint(0x01);
     const uint8_t overflow[] = {0xD0, 0x07, 0x01};  // 2000 with the overflow bit
     Sig(1, 100).ChangeVal(*TypeIdentList().FindTypeIdent(11), overflow, 0, DateTime());
@@ -207,7 +230,46 @@ TEST_F(PublicationPass, OpcUaServerGetsEverySlotWithTheSignalsOwnQuality) {
     const UaUpdate* link = outlet->Find(7);  // B has no status signals; its link is published all the same
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->kind, UaUpdate::Kind::Link);
-    EXPECT_EQ(link->value, 0.0);
+    EXPECT_EQ(link->value, 1.0);
+}
+
+TEST_F(PublicationPass, ValuesOfAStationWhoseLinkIsDownKeepValueAndTimeWithTheQualityOfLostLink) {
+    auto outlet = std::make_shared<RecordingOutlet>();
+    rt_.opc_ua_server = outlet;
+    rt_.opc_ua.OPC_UA_use = true;
+    rt_.OPC_UA_Started = true;
+    PollStations();
+    SinglePoint(0x01);
+    Scaled(2000);
+    Out_Tags_To_OPC(rt_);
+    const DateTime received = clock_.Now();
+    EXPECT_EQ(Slot(4).value, 1.0);
+    EXPECT_EQ(Slot(2).tag.Quality, 192);
+    EXPECT_EQ(Slot(2).tag.Stamp_DateTime, received);
+    EXPECT_FALSE(outlet->Find(2)->link_lost);
+
+    line_->silent = true;
+    PollStations();
+    clock_.AdvanceMs(60000);
+    Out_Tags_To_OPC(rt_);
+    EXPECT_EQ(Slot(4).value, 0.0);
+    for (int tag : {2, 3}) {
+        EXPECT_EQ(Slot(tag).tag.Quality, kOpcQualityLinkLost) << tag;
+        EXPECT_EQ(Slot(tag).tag.Stamp_DateTime, received) << "the time of the value, not of the pass";
+        EXPECT_TRUE(outlet->Find(tag)->link_lost);
+        EXPECT_EQ(outlet->Find(tag)->stamp, received);
+    }
+    EXPECT_EQ(Slot(2).value, 1.0);
+    EXPECT_DOUBLE_EQ(Slot(3).value, 50.0);
+    EXPECT_EQ(Slot(6).tag.Quality, 0) << "never received: bad, not last usable";
+    EXPECT_FALSE(outlet->Find(6)->link_lost);
+
+    line_->silent = false;
+    PollStations();
+    Out_Tags_To_OPC(rt_);
+    EXPECT_EQ(Slot(2).tag.Quality, 192);
+    EXPECT_EQ(Slot(2).tag.Stamp_DateTime, clock_.Now());
+    EXPECT_FALSE(outlet->Find(2)->link_lost);
 }
 
 }  // namespace

@@ -97,6 +97,37 @@ ControlResult ApplyControl(Line& line, std::string_view text, const SimTime& now
             return Error("no such station");
         return ControlResult{"ok " + echo};
     }
+    if (cmd == "nack" || cmd == "dfc") {
+        const auto n = w.size() >= 2 ? ParseCount(w[1]) : std::nullopt;
+        if (!n) return Error("usage: " + std::string(cmd) + " on|off|N [LINK]");
+        const bool nack = cmd == "nack";
+        if (!ForFaults(line, w, 2, [&](Faults& f) { (nack ? f.nack : f.dfc) = *n; })) return Error("no such station");
+        return ControlResult{"ok " + echo};
+    }
+    if (cmd == "acd" || cmd == "test") {
+        if (w.size() < 2 || (w[1] != "on" && w[1] != "off")) return Error("usage: " + std::string(cmd) + " on|off [LINK]");
+        const bool on = w[1] == "on";
+        const bool acd = cmd == "acd";
+        if (!ForFaults(line, w, 2, [&](Faults& f) { (acd ? f.acd_held : f.test_bit) = on; }))
+            return Error("no such station");
+        return ControlResult{"ok " + echo};
+    }
+    if (cmd == "timetag") {
+        std::optional<TimeTagFault> fault;
+        if (w.size() >= 2 && w[1] == "ok") fault = TimeTagFault::None;
+        if (w.size() >= 2 && w[1] == "iv") fault = TimeTagFault::Invalid;
+        if (w.size() >= 2 && w[1] == "nodate") fault = TimeTagFault::NoDate;
+        if (!fault || w.size() > 3) return Error("usage: timetag ok|iv|nodate [LINK]");
+        if (w.size() == 3) {
+            const auto link = ParseInt(w[2]);
+            Station* st = link && *link >= 0 ? line.FindStation(static_cast<uint32_t>(*link)) : nullptr;
+            if (st == nullptr) return Error("no such station");
+            st->SetTimeTagFault(*fault);
+        } else {
+            for (size_t i = 0; i < line.StationCount(); ++i) line.StationAt(i).SetTimeTagFault(*fault);
+        }
+        return ControlResult{"ok " + echo};
+    }
     if (cmd == "delay") {
         const auto ms = w.size() >= 2 ? ParseInt(w[1]) : std::nullopt;
         if (!ms || *ms < 0 || *ms > 600000) return Error("usage: delay MS [LINK]");

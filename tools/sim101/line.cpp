@@ -27,6 +27,36 @@ Faults* Line::FindFaults(uint32_t link_address) {
     return nullptr;
 }
 
+namespace {
+
+// Counts one use of a fault given as 0 off, -1 always, N the next N times; true when it applies now.
+bool Take(int& fault) {
+    if (fault == 0) return false;
+    if (fault > 0) --fault;
+    return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> Line::Refuse(Slot& s) {
+    ++s.refused;
+    const uint8_t control = static_cast<uint8_t>(secondary::kNack | (s.station->HasClass1() ? kAcd : 0));
+    return BuildFixedFrame(control, s.link.Address(), widths_.link);
+}
+
+void Line::Mark(Slot& s, std::vector<uint8_t>& answer) {
+    const bool fixed = answer.size() >= 5 && answer[0] == kStartFixed;
+    const bool variable = answer.size() >= 9 && answer[0] == kStartVariable;
+    if (!fixed && !variable) return;  // the single character carries no control field
+    const size_t control = fixed ? 1 : 4;
+    if (s.faults.acd_held) answer[control] |= kAcd;
+    if (Take(s.faults.dfc)) answer[control] |= kDfc;
+    const size_t cot_at = control + 1 + static_cast<size_t>(widths_.link) + 2;
+    if (variable && s.faults.test_bit && cot_at < answer.size() - 2) answer[cot_at] |= cause::kTest;
+    answer[answer.size() - 2] =
+        Checksum(std::span<const uint8_t>(answer).subspan(control, answer.size() - 2 - control));
+}
+
 void Line::Corrupt(Slot& s, std::vector<uint8_t>& answer) {
     if (s.faults.garbage != 0) {
         if (s.faults.garbage > 0) --s.faults.garbage;
@@ -56,9 +86,12 @@ void Line::Receive(std::span<const uint8_t> octets, const SimTime& now, LineOutp
             const bool to_all = f.address == broadcast && f.Function() == primary::kUserDataNoReply;
             if (s.link.Address() != f.address && !to_all) continue;
             if (s.faults.silent) continue;
-            std::vector<uint8_t> answer = s.link.Handle(f, *s.station, now);
+            const bool refuse = f.Function() == primary::kUserDataConfirmed &&
+                                (s.faults.dfc != 0 || Take(s.faults.nack));
+            std::vector<uint8_t> answer = refuse ? Refuse(s) : s.link.Handle(f, *s.station, now);
             for (auto& line : s.station->TakeLog()) out.log.push_back(std::move(line));
             if (answer.empty()) continue;
+            Mark(s, answer);
             Corrupt(s, answer);
             out.transmissions.push_back(Transmission{std::move(answer), s.faults.delay_ms});
         }

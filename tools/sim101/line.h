@@ -23,12 +23,16 @@ struct LineConfig {
     std::vector<StationConfig> stations;
 };
 
-// Faults of one station's answers. garbage and bad_checksum: 0 off, -1 every answer, N the next N answers.
+// Faults of one station's answers. garbage, bad_checksum, nack and dfc: 0 off, -1 every answer, N the next N.
 struct Faults {
     bool silent = false;  // the station neither acts on nor answers anything, like a station switched off
     int garbage = 0;      // the answer is replaced by octets that form no frame
     int bad_checksum = 0; // the answer goes out with a wrong checksum
     int64_t delay_ms = 0; // the answer goes out this late
+    int nack = 0;         // confirmed user data is refused with NACK (link busy) and not acted on
+    int dfc = 0;          // answers carry DFC (no room for more user data); user data meanwhile gets NACK
+    bool acd_held = false;  // every answer carries ACD, as a station that keeps announcing class 1 data
+    bool test_bit = false;  // every ASDU the station sends carries the test bit
 };
 
 struct Transmission {
@@ -61,6 +65,8 @@ public:
     Faults& FaultsAt(size_t i) { return stations_[i].faults; }
     const SecondaryLink& LinkAt(size_t i) const { return stations_[i].link; }
     const FrameCounters& Counters() const { return assembler_.Counters(); }
+    // Confirmed user data the station refused with NACK (nack and dfc faults): never acted on.
+    uint64_t Refused(size_t i) const { return stations_[i].refused; }
     const FieldWidths& Widths() const { return widths_; }
 
     // A one-line summary of the counters, for the operator's "status" command.
@@ -71,8 +77,14 @@ private:
         std::unique_ptr<Station> station;
         SecondaryLink link;
         Faults faults;
+        uint64_t refused = 0;
     };
 
+    // The answer of a station that refuses user data; the frame is not handed to its link, so its FCB is not
+    // taken and the master's repetition is a new frame to it.
+    std::vector<uint8_t> Refuse(Slot& s);
+    // ACD, DFC and the test bit as the faults ask, the checksum made right again.
+    void Mark(Slot& s, std::vector<uint8_t>& answer);
     void Corrupt(Slot& s, std::vector<uint8_t>& answer);
 
     FieldWidths widths_;

@@ -270,6 +270,11 @@ Control commands (stdin, one per line; LINK chooses a station, default: all for 
   garbage on|off|N [LINK]           answer with octets that form no frame (N: the next N answers)
   badcrc on|off|N [LINK]            answer with a wrong checksum
   delay MS [LINK]                   answer MS milliseconds late
+  nack on|off|N [LINK]              refuse confirmed user data with NACK (link busy)
+  dfc on|off|N [LINK]               set DFC in answers and refuse user data meanwhile
+  acd on|off [LINK]                 set ACD in every answer
+  test on|off [LINK]                send every ASDU with the test bit
+  timetag ok|iv|nodate [LINK]       time tags marked invalid, or with a date that does not exist
   refuse [LINK/]ADDR on|off         confirm commands to ADDR negatively
   drop [MS]                         close the TCP connection; with MS also refuse new ones for MS ms
   status                            print the counters of frames, rejections and stations

@@ -7,15 +7,15 @@
 namespace iec::sim {
 namespace {
 
-void AppendObject(const TypeInfo& type, const Point& p, std::vector<uint8_t>& asdu) {
+void AppendObject(const TypeInfo& type, const Point& p, std::vector<uint8_t>& asdu, TimeTagFault fault) {
     Point shown = p;
     shown.type = &type;
     AppendElement(shown, asdu);
-    if (type.time_octets > 0) AppendTimeTag(p.changed, type.time_octets, asdu);
+    if (type.time_octets > 0) AppendTimeTag(p.changed, type.time_octets, asdu, fault);
 }
 
 void PackSeparate(const TypeInfo& type, const std::vector<const Point*>& list, AsduHeader header,
-                  const FieldWidths& w, std::vector<std::vector<uint8_t>>& out) {
+                  const FieldWidths& w, std::vector<std::vector<uint8_t>>& out, TimeTagFault fault) {
     const size_t room = MaxAsduOctets(w.link) - HeaderOctets(w);
     const size_t per_object = static_cast<size_t>(w.object) + type.element_octets + type.time_octets;
     const size_t fit = std::min<size_t>(127, room / per_object);
@@ -26,7 +26,7 @@ void PackSeparate(const TypeInfo& type, const std::vector<const Point*>& list, A
         AppendAsduHeader(asdu, w, header);
         for (size_t i = first; i < first + n; ++i) {
             AppendLe(asdu, list[i]->address, w.object);
-            AppendObject(type, *list[i], asdu);
+            AppendObject(type, *list[i], asdu, fault);
         }
         out.push_back(std::move(asdu));
     }
@@ -42,7 +42,7 @@ void PackRun(const TypeInfo& type, const std::vector<const Point*>& run, AsduHea
         std::vector<uint8_t> asdu;
         AppendAsduHeader(asdu, w, header);
         AppendLe(asdu, run[first]->address, w.object);
-        for (size_t i = first; i < first + n; ++i) AppendObject(type, *run[i], asdu);
+        for (size_t i = first; i < first + n; ++i) AppendObject(type, *run[i], asdu, TimeTagFault::None);
         out.push_back(std::move(asdu));
     }
 }
@@ -50,10 +50,11 @@ void PackRun(const TypeInfo& type, const std::vector<const Point*>& run, AsduHea
 }  // namespace
 
 void PackPoints(const TypeInfo& type, const std::vector<const Point*>& points, AsduHeader header,
-                const FieldWidths& widths, bool sequence, std::vector<std::vector<uint8_t>>& out) {
+                const FieldWidths& widths, bool sequence, std::vector<std::vector<uint8_t>>& out,
+                TimeTagFault time_fault) {
     header.type = type.code;
     if (!sequence || type.time_octets > 0) {
-        PackSeparate(type, points, header, widths, out);
+        PackSeparate(type, points, header, widths, out, time_fault);
         return;
     }
     std::vector<const Point*> sorted = points;
@@ -73,7 +74,7 @@ void PackPoints(const TypeInfo& type, const std::vector<const Point*>& points, A
         }
         i = j;
     }
-    if (!singles.empty()) PackSeparate(type, singles, header, widths, out);
+    if (!singles.empty()) PackSeparate(type, singles, header, widths, out, TimeTagFault::None);
 }
 
 }  // namespace iec::sim

@@ -14,7 +14,9 @@ namespace iec::sim {
 // form). header gives cause, originator and common address; its type and qualifier are filled in here.
 // sequence: use SQ = 1 for runs of two or more consecutive addresses; only types without time tag are sent so,
 // since a time tag belongs to each element and masters disagree on how a sequence carries them.
+// time_fault spoils the time tags as a test asks.
 void PackPoints(const TypeInfo& type, const std::vector<const Point*>& points, AsduHeader header,
-                const FieldWidths& widths, bool sequence, std::vector<std::vector<uint8_t>>& out);
+                const FieldWidths& widths, bool sequence, std::vector<std::vector<uint8_t>>& out,
+                TimeTagFault time_fault = TimeTagFault::None);
 
 }  // namespace iec::sim

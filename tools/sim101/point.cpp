@@ -55,6 +55,11 @@ void AppendElement(const Point& p, std::vector<uint8_t>& out) {
             AppendLe(out, std::bit_cast<uint32_t>(static_cast<float>(p.value)), 4);
             out.push_back(qds);
             break;
+        case PointKind::Packed:
+            // The 16 states, then 16 change-detection bits: none, as no change is reported between two readings.
+            AppendLe(out, static_cast<uint32_t>(Clamp(p.value, 0, 0xFFFF)), 4);
+            out.push_back(qds);
+            break;
         case PointKind::Counter: {
             AppendLe(out, static_cast<uint32_t>(Clamp(p.value, INT32_MIN, INT32_MAX)), 4);
             uint8_t bcr = p.counter_sequence & 0x1F;
@@ -67,16 +72,17 @@ void AppendElement(const Point& p, std::vector<uint8_t>& out) {
     }
 }
 
-void AppendTimeTag(DateTime t, int octets, std::vector<uint8_t>& out) {
+void AppendTimeTag(DateTime t, int octets, std::vector<uint8_t>& out, TimeTagFault fault) {
     const DateParts d = t.Decode();
     AppendLe(out, static_cast<uint32_t>(d.second * 1000 + d.msec), 2);
-    out.push_back(static_cast<uint8_t>(d.minute & 0x3F));
+    out.push_back(static_cast<uint8_t>((d.minute & 0x3F) | (fault == TimeTagFault::Invalid ? 0x80 : 0)));
     if (octets < 7) return;
     out.push_back(static_cast<uint8_t>(d.hour & 0x1F));
     // CP56Time2a counts the day of the week from Monday = 1 to Sunday = 7.
     const int dow = t.DayOfWeek() == 1 ? 7 : t.DayOfWeek() - 1;
-    out.push_back(static_cast<uint8_t>((d.day & 0x1F) | (dow << 5)));
-    out.push_back(static_cast<uint8_t>(d.month & 0x0F));
+    const bool no_date = fault == TimeTagFault::NoDate;
+    out.push_back(static_cast<uint8_t>(((no_date ? 31 : d.day) & 0x1F) | (dow << 5)));
+    out.push_back(static_cast<uint8_t>((no_date ? 2 : d.month) & 0x0F));
     out.push_back(static_cast<uint8_t>(d.year % 100));
 }
 
@@ -92,6 +98,7 @@ bool ValueFits(PointKind kind, double v) {
         case PointKind::Scaled: return v >= -32768 && v <= 32767 && v == std::floor(v);
         case PointKind::Float: return std::fabs(v) <= 3.4e38;
         case PointKind::Counter: return v >= INT32_MIN && v <= INT32_MAX && v == std::floor(v);
+        case PointKind::Packed: return v >= 0 && v <= 65535 && v == std::floor(v);
     }
     return false;
 }

@@ -65,6 +65,9 @@ void SpontaneousSource::Mutate(Point& p) {
         case PointKind::Counter:
             p.value = p.value >= 2147483000.0 ? 0 : p.value + static_cast<double>(r % 100 + 1);
             break;
+        case PointKind::Packed:
+            p.value = static_cast<double>(static_cast<uint32_t>(std::clamp(p.value, 0.0, 65535.0)) ^ (1u << (r % 16)));
+            break;
     }
 }
 

@@ -73,7 +73,7 @@ std::vector<std::vector<uint8_t>> Station::PointAsdus(const std::vector<const Po
     std::vector<std::vector<uint8_t>> asdus;
     for (uint8_t code : order) {
         PackPoints(*FindType(code), by_type[code], AsduHeader{0, 0, cause, originator, config_.common_address},
-                   widths_, options_.sequence, asdus);
+                   widths_, options_.sequence, asdus, time_fault_);
     }
     return asdus;
 }

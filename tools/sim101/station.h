@@ -69,6 +69,8 @@ public:
     // Changes a point and queues it as spontaneous data (cause 3). False when the address or value is not valid.
     bool SetPoint(uint32_t address, double value, std::optional<uint8_t> quality, const SimTime& now);
     bool SetRefuse(uint32_t address, bool refuse);
+    // Time tags from now on are marked invalid, carry no real date, or are sound again.
+    void SetTimeTagFault(TimeTagFault fault) { time_fault_ = fault; }
     // Generates the spontaneous changes due by now.
     void Tick(const SimTime& now);
     // The monotonic time of the next spontaneous change, or -1 when none is configured.
@@ -120,6 +122,7 @@ private:
     std::vector<uint32_t> refused_points_;  // points commanded directly whose commands are refused
     SpontaneousSource spontaneous_;
     bool initialised_ = false;
+    TimeTagFault time_fault_ = TimeTagFault::None;
     std::vector<std::string> log_;
     StationCounters counters_;
 };

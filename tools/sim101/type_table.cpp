@@ -7,7 +7,7 @@ namespace {
 
 using K = PointKind;
 
-constexpr std::array<TypeInfo, 25> kTypes{{
+constexpr std::array<TypeInfo, 26> kTypes{{
     {1, "M_SP_NA", K::Single, 1, 0, 1},
     {2, "M_SP_TA", K::Single, 1, 3, 1},
     {30, "M_SP_TB", K::Single, 1, 7, 1},
@@ -33,6 +33,7 @@ constexpr std::array<TypeInfo, 25> kTypes{{
     {15, "M_IT_NA", K::Counter, 5, 0, 15},
     {16, "M_IT_TA", K::Counter, 5, 3, 15},
     {37, "M_IT_TB", K::Counter, 5, 7, 15},
+    {20, "M_PS_NA", K::Packed, 5, 0, 20},
 }};
 
 }  // namespace

@@ -18,6 +18,7 @@ enum class PointKind : uint8_t {
     Scaled,      // SVA + QDS
     Float,       // IEEE STD 754 + QDS
     Counter,     // BCR
+    Packed,      // SCD (16 states, 16 change bits) + QDS
 };
 
 struct TypeInfo {

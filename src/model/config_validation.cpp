@@ -3,6 +3,8 @@
 #include <map>
 #include <utility>
 
+#include "model/common_address.h"
+
 namespace iec {
 namespace {
 
@@ -88,6 +90,18 @@ void CheckSignals(Checker& c, const std::string& where, const T_KP& kp) {
     }
 }
 
+// Interrogations go to one common address. Signal lines naming several can only be reached through the global
+// address, which not every station answers.
+void CheckCommonAddress(Checker& c, const std::string& where, const T_KP& kp) {
+    const InterrogationAddress a = InterrogationCommonAddress(kp);
+    if (!a.global) return;
+    std::string named;
+    for (int ca : a.named) named += (named.empty() ? "" : ", ") + std::to_string(ca);
+    c.Note(where + " AdrASDU", "the signals name the common addresses " + named +
+                                   "; interrogations go to the global address " + std::to_string(a.address) +
+                                   ", which the station must answer for each of them");
+}
+
 }  // namespace
 
 ConfigReport ValidateStations(const StationTable& table) {
@@ -98,6 +112,7 @@ ConfigReport ValidateStations(const StationTable& table) {
         const std::string where = StationName(i, kp);
         CheckLink(c, where, kp);
         CheckSignals(c, where, kp);
+        CheckCommonAddress(c, where, kp);
     }
     return report;
 }

@@ -195,6 +195,26 @@ TEST(PollingEndToEnd, ConverterDropsTheConnectionAndComesBack) {
     ch.thread->Stop();
 }
 
+TEST(PollingEndToEnd, SingleCharacterAnswersOverAConverterAreWholeAnswers) {
+    Sim101Process sim({"--tcp", "0", "--single-char", "--station", "9", "--point", "M_ME_NB:100=9"});
+    const std::string port = ReadyPath(sim, "ready tcp 127.0.0.1 ");
+    ASSERT_FALSE(port.empty());
+    Channel ch;
+    ch.thread->RTU_TCP_Thread = 1;
+    ch.thread->Host_Thread = "127.0.0.1";
+    ch.thread->Port_Thread = std::stoi(port);
+    ch.AddStation(9, "КП9");
+    ch.AddSignal(9, 100, false);
+    ch.Start();
+    // The link comes up on 0xE5 acknowledgements and the interrogation's data follows: with the single character
+    // taken for the start of a longer packet every exchange waited its 4 s read time-out.
+    ASSERT_TRUE(WaitFor([&] { return ch.Value(9, 100).real == 9; })) << ch.Dump();
+    EXPECT_TRUE(WaitFor([&] { return ch.LogCount("<--   E5 ") >= 5; })) << ch.Dump();
+    EXPECT_EQ(ch.LogCount(" принят неполный пакет "), 0);
+    EXPECT_FALSE(ch.thread->Alarms(1));
+    ch.thread->Stop();
+}
+
 TEST(PollingEndToEnd, StopEndsAThreadOnADeadLineQuickly) {
     Channel ch;
     ch.thread->Port = "/dev/no_such_port_for_the_test";

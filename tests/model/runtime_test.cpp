@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "model/common_address.h"
 #include "model/config_validation.h"
 #include "model/station_file.h"
 #include "platform/file_util.h"
@@ -139,6 +140,32 @@ TEST(ValidateStations, FindsWhatPollingWouldTripOver) {
     EXPECT_NE(all.find("Type_TU: expected 0..3, found 7"), std::string::npos) << all;
     EXPECT_NE(all.find("only one of the two command addresses"), std::string::npos) << all;
     EXPECT_NE(all.find("the same addresses as TS 1"), std::string::npos) << all;
+    EXPECT_EQ(all.find("common addresses"), std::string::npos) << all;
+}
+
+TEST(ValidateStations, SignalsUnderSeveralCommonAddressesAreReachedOnlyThroughTheGlobalAddress) {
+    StationTable t;
+    t.Kol_KP = 1;
+    T_KP& kp = t.KP_arr[1];
+    kp.NameKP = "A";
+    kp.IecDeviceVV.LinkAddress = 5;
+    kp.IecDeviceVV.sz_ASDUAddress = 1;
+    kp.AddTS().AdrASDU = 7;
+    kp.AddTI().AdrASDU = 7;
+    EXPECT_EQ(InterrogationCommonAddress(kp).address, 7);  // the one they name, not the link address
+    kp.AddTI().AdrASDU = 9;
+    const InterrogationAddress a = InterrogationCommonAddress(kp);
+    EXPECT_TRUE(a.global);
+    EXPECT_EQ(a.address, 255);
+    std::string all;
+    for (const auto& p : ValidateStations(t).problems) all += p.ToString() + "\n";
+    EXPECT_NE(all.find("the signals name the common addresses 7, 9; interrogations go to the global address 255"),
+              std::string::npos) << all;
+    kp.IecDeviceVV.sz_ASDUAddress = 2;
+    EXPECT_EQ(InterrogationCommonAddress(kp).address, 65535);
+    T_KP none;
+    none.IecDeviceVV.LinkAddress = 12;
+    EXPECT_EQ(InterrogationCommonAddress(none).address, 12) << "no signals: the link address";
 }
 
 }  // namespace

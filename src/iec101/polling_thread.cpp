@@ -18,9 +18,10 @@ TOpros_device::~TOpros_device() { Stop(); }
 
 std::unique_ptr<StationLine> TOpros_device::MakeLine() {
     if (RTU_TCP_Thread == 1) {
-        return std::make_unique<TcpStationLine>(Host_Thread, static_cast<uint16_t>(Port_Thread), ctx_, log_, *pauser_);
+        return std::make_unique<TcpStationLine>(Host_Thread, static_cast<uint16_t>(Port_Thread), ctx_, log_, *pauser_,
+                                                &stop_signal_);
     }
-    return std::make_unique<SerialStationLine>(Port, ctx_, log_, *pauser_);
+    return std::make_unique<SerialStationLine>(Port, ctx_, log_, *pauser_, &stop_signal_);
 }
 
 void TOpros_device::Prepare() {
@@ -97,6 +98,7 @@ void TOpros_device::Start() {
 void TOpros_device::Terminate() {
     terminated_ = true;
     pauser_->Stop();
+    stop_signal_.Raise();
 }
 
 void TOpros_device::Stop() {

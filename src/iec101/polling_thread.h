@@ -21,6 +21,7 @@
 #include "model/tag_signal_list.h"
 #include "platform/date_time.h"
 #include "platform/pauser.h"
+#include "platform/wake_signal.h"
 
 namespace iec {
 
@@ -102,6 +103,7 @@ private:
     ExchangeLog log_;
     std::unique_ptr<Pauser> own_pauser_;
     Pauser* pauser_;
+    WakeSignal stop_signal_;  // ends the line's waits when the thread is stopped; outlives the line
     std::unique_ptr<StationLine> line_;
     std::thread thread_;
     std::atomic<bool> terminated_{false};

@@ -17,8 +17,12 @@ SerialReadTimeouts SerialTimeoutsFor(int baud, int T);
 
 class SerialStationLine final : public StationLine {
 public:
-    SerialStationLine(std::string port, const PollingContext& ctx, const ExchangeLog& log, Pauser& pauser)
-        : port_name_(std::move(port)), ctx_(ctx), log_(log), pauser_(pauser) {}
+    // wake, when given, ends a read or write at once when the thread is stopped.
+    SerialStationLine(std::string port, const PollingContext& ctx, const ExchangeLog& log, Pauser& pauser,
+                      const WakeSignal* wake = nullptr)
+        : port_name_(std::move(port)), ctx_(ctx), log_(log), pauser_(pauser) {
+        port_.SetWake(wake);
+    }
 
     bool OpenPort() override;
     bool SetupPort(TIecDeviceVV& row) override;

@@ -18,9 +18,12 @@ public:
     static constexpr int kReadTimeoutMs = 4000;
     static constexpr int kConnectTimeoutMs = 10000;
 
+    // wake, when given, ends a connect, read or write at once when the thread is stopped.
     TcpStationLine(std::string host, uint16_t port, const PollingContext& ctx, const ExchangeLog& log,
-                   Pauser& pauser)
-        : host_(std::move(host)), port_(port), ctx_(ctx), log_(log), pauser_(pauser) {}
+                   Pauser& pauser, const WakeSignal* wake = nullptr)
+        : host_(std::move(host)), port_(port), ctx_(ctx), log_(log), pauser_(pauser) {
+        client_.SetWake(wake);
+    }
 
     void Begin() override;
     void WritePort(std::string_view octets) override;

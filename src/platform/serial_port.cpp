@@ -116,8 +116,9 @@ bool SerialPort::Write(std::string_view bytes) {
         if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
         const int64_t left = deadline - NowMs();
         if (left <= 0) return false;
-        pollfd p{fd_, POLLOUT, 0};
-        ::poll(&p, 1, static_cast<int>(left));
+        if (PollOrWake(fd_, POLLOUT, static_cast<int>(left), wake_) < 0 && wake_ != nullptr && wake_->Raised()) {
+            return false;
+        }
     }
     return true;
 }
@@ -134,11 +135,9 @@ std::string SerialPort::Read(size_t max, bool* failed) {
         int64_t wait = total_deadline - now;
         if (!out.empty() && timeouts_.interval_ms > 0) wait = std::min<int64_t>(wait, timeouts_.interval_ms);
         if (wait <= 0) break;
-        pollfd p{fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(wait));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;  // silence: the interval or the total time ended the read
-        const bool hangup = (p.revents & (POLLERR | POLLNVAL | POLLHUP)) != 0;
+        const int revents = PollOrWake(fd_, POLLIN, static_cast<int>(wait), wake_);
+        if (revents <= 0) break;  // silence (the interval or the total time ended the read), or a stop
+        const bool hangup = (revents & (POLLERR | POLLNVAL | POLLHUP)) != 0;
         const ssize_t n = ::read(fd_, buf, std::min(sizeof buf, max - out.size()));
         if (n > 0) {
             out.append(buf, static_cast<size_t>(n));

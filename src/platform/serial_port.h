@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/wake_signal.h"
+
 namespace iec {
 
 struct SerialLineSettings {
@@ -40,6 +42,8 @@ public:
     // Speed and parity; returns an empty string on success, else the reason (the port keeps its old settings).
     std::string ApplyLine(const SerialLineSettings& s);
     void SetTimeouts(const SerialReadTimeouts& t) { timeouts_ = t; }
+    // A raised wake signal ends a read or a write at once (the polling thread is being stopped).
+    void SetWake(const WakeSignal* wake) { wake_ = wake; }
     const SerialReadTimeouts& timeouts() const { return timeouts_; }
 
     // Writes every octet; false when the port is closed or the write fails.
@@ -52,6 +56,7 @@ public:
 private:
     int fd_ = -1;
     SerialReadTimeouts timeouts_;
+    const WakeSignal* wake_ = nullptr;
 };
 
 }  // namespace iec

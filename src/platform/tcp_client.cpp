@@ -31,16 +31,15 @@ std::string TcpClient::Connect(const std::string& host, uint16_t port, int timeo
         if (fd < 0) continue;
         int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
         if (rc != 0 && errno == EINPROGRESS) {
-            pollfd p{fd, POLLOUT, 0};
-            const int ready = ::poll(&p, 1, timeout_ms);
-            if (ready == 1) {
+            const int ready = PollOrWake(fd, POLLOUT, timeout_ms, wake_);
+            if (ready > 0) {
                 int err = 0;
                 socklen_t len = sizeof err;
                 ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
                 rc = err == 0 ? 0 : -1;
                 errno = err;
             } else {
-                if (ready == 0) errno = ETIMEDOUT;
+                errno = ready == 0 ? ETIMEDOUT : EINTR;
                 rc = -1;
             }
         }
@@ -71,8 +70,7 @@ bool TcpClient::Write(std::string_view bytes) {
         if (n > 0) {
             done += static_cast<size_t>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            pollfd p{fd_, POLLOUT, 0};
-            if (::poll(&p, 1, 4000) <= 0) {
+            if (PollOrWake(fd_, POLLOUT, 4000, wake_) <= 0) {
                 Disconnect();
                 return false;
             }
@@ -91,12 +89,7 @@ std::string TcpClient::ReadAvailable(int timeout_ms, bool* error) {
         if (error) *error = true;
         return out;
     }
-    pollfd p{fd_, POLLIN, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, timeout_ms);
-    } while (r < 0 && errno == EINTR);
-    if (r <= 0) return out;
+    if (PollOrWake(fd_, POLLIN, timeout_ms, wake_) <= 0) return out;
     char buf[4096];
     for (;;) {
         const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);

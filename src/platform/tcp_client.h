@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/wake_signal.h"
+
 namespace iec {
 
 class TcpClient {
@@ -15,6 +17,8 @@ public:
     TcpClient(const TcpClient&) = delete;
     TcpClient& operator=(const TcpClient&) = delete;
 
+    // A raised wake signal ends a connect, a write or a read at once (the polling thread is being stopped).
+    void SetWake(const WakeSignal* wake) { wake_ = wake; }
     // Resolves the host and connects within timeout_ms; returns an empty string on success, else the reason.
     std::string Connect(const std::string& host, uint16_t port, int timeout_ms);
     void Disconnect();
@@ -28,6 +32,7 @@ public:
 
 private:
     int fd_ = -1;
+    const WakeSignal* wake_ = nullptr;
 };
 
 }  // namespace iec

@@ -215,6 +215,33 @@ TEST(PollingEndToEnd, SingleCharacterAnswersOverAConverterAreWholeAnswers) {
     ch.thread->Stop();
 }
 
+// A stop does not wait out a read on a silent station: 4 s behind a converter, or the total time of a serial read
+// with a long Timeout_Merc230.
+TEST(PollingEndToEnd, StopInterruptsAReadOnASilentStation) {
+    for (const bool tcp : {true, false}) {
+        Sim101Process sim(tcp ? std::vector<std::string>{"--tcp", "0", "--silent", "--station", "3"}
+                              : std::vector<std::string>{"--pty", "--silent", "--station", "3"});
+        const std::string where = ReadyPath(sim, tcp ? "ready tcp 127.0.0.1 " : "ready pty ");
+        ASSERT_FALSE(where.empty());
+        Channel ch;
+        if (tcp) {
+            ch.thread->RTU_TCP_Thread = 1;
+            ch.thread->Host_Thread = "127.0.0.1";
+            ch.thread->Port_Thread = std::stoi(where);
+        } else {
+            ch.thread->Port = where;
+            ch.t230 = 5000;  // a read may take 5 s
+        }
+        ch.AddStation(3, "КП3");
+        ch.Start();
+        ASSERT_TRUE(WaitFor([&] { return ch.LogCount(" -> 10 40 03 43 16") > 0; })) << ch.Dump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // well inside the read
+        const auto t0 = std::chrono::steady_clock::now();
+        ch.thread->Stop();
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500)) << (tcp ? "tcp" : "serial");
+    }
+}
+
 TEST(PollingEndToEnd, StopEndsAThreadOnADeadLineQuickly) {
     Channel ch;
     ch.thread->Port = "/dev/no_such_port_for_the_test";

@@ -37,8 +37,8 @@ std::string TableProblem(const SignalTable& table) {
 }  // namespace
 
 DeviceDialog::DeviceDialog(bool config_mode) : config_mode_(config_mode) {
-    for (const NumberFieldSpec& f : DeviceNumberFields()) SetNumber(f.field, f.form_default);
-    for (const ChoiceFieldSpec& f : DeviceChoiceFields()) SetChoice(f.field, f.form_default);
+    for (const NumberFieldRule& f : DeviceNumberFields()) SetNumber(f.field, f.form_default);
+    for (const ChoiceFieldRule& f : DeviceChoiceFields()) SetChoice(f.field, f.form_default);
     form_.ComPortItems = PortItems(config_mode);
     if (config_mode) form_.ComPort = "/dev/ttyS0";
     form_.BaudRateItems = {"115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200", "300"};
@@ -46,11 +46,11 @@ DeviceDialog::DeviceDialog(bool config_mode) : config_mode_(config_mode) {
 }
 
 int DeviceDialog::NumberValue(DeviceNumber field, const std::string& text) {
-    const NumberFieldSpec& spec = SpecOf(field);
+    const NumberFieldRule& rule = RuleOf(field);
     const std::optional<int32_t> typed = ParseInt(text);
     if (field == DeviceNumber::opros_na_ustr && (!typed || *typed < 1)) return 10;
-    if (!typed) return spec.form_default;
-    return spec.bounded ? std::clamp(*typed, spec.min, spec.max) : *typed;
+    if (!typed) return rule.form_default;
+    return rule.bounded ? std::clamp(*typed, rule.min, rule.max) : *typed;
 }
 
 void DeviceDialog::SetNumber(DeviceNumber field, int value) {

@@ -6,9 +6,9 @@ namespace iec {
 
 // The ranges of the form. The TCP port and the link address end at 65535: a larger value would reach another
 // port or another station once cut to the 16 bits the line carries.
-const std::array<NumberFieldSpec, kDeviceNumbers>& DeviceNumberFields() {
+const std::array<NumberFieldRule, kDeviceNumbers>& DeviceNumberFields() {
     using F = DeviceNumber;
-    static const std::array<NumberFieldSpec, kDeviceNumbers> fields = {{
+    static const std::array<NumberFieldRule, kDeviceNumbers> fields = {{
         {F::PortTCP, "TCP порт", "", 1, 65535, true, 32100, false},
         {F::LinkAddress, "Link Address\n(Адрес КП)", "", 1, 65535, true, 5, false},
         {F::opros_na_ustr, "Максимальное количество\nопросов на 1 устройство", "", 1, 65669, true, 10, false},
@@ -28,11 +28,11 @@ const std::array<NumberFieldSpec, kDeviceNumbers>& DeviceNumberFields() {
     return fields;
 }
 
-const NumberFieldSpec& SpecOf(DeviceNumber field) { return DeviceNumberFields()[static_cast<size_t>(field)]; }
+const NumberFieldRule& RuleOf(DeviceNumber field) { return DeviceNumberFields()[static_cast<size_t>(field)]; }
 
-const std::array<ChoiceFieldSpec, kDeviceChoices>& DeviceChoiceFields() {
+const std::array<ChoiceFieldRule, kDeviceChoices>& DeviceChoiceFields() {
     using F = DeviceChoice;
-    static const std::array<ChoiceFieldSpec, kDeviceChoices> fields = {{
+    static const std::array<ChoiceFieldRule, kDeviceChoices> fields = {{
         {F::sz_InfObjAddress, "Information Object Addr", {"1", "2", "3"}, 1},
         {F::sz_LinkAddress, "Link Address", {"1", "2"}, 0},
         {F::sz_PrichinaPeredachi, "Причина передачи", {"1", "2"}, 0},

@@ -32,7 +32,7 @@ enum class DeviceNumber {
 };
 inline constexpr int kDeviceNumbers = 15;
 
-struct NumberFieldSpec {
+struct NumberFieldRule {
     DeviceNumber field;
     const char* label;
     const char* unit;  // shown after the field ("мин", "час"), or empty
@@ -42,20 +42,20 @@ struct NumberFieldSpec {
     int form_default;
     bool hidden;
 };
-const std::array<NumberFieldSpec, kDeviceNumbers>& DeviceNumberFields();
-const NumberFieldSpec& SpecOf(DeviceNumber field);
+const std::array<NumberFieldRule, kDeviceNumbers>& DeviceNumberFields();
+const NumberFieldRule& RuleOf(DeviceNumber field);
 
 // The fixed-choice lists; the station field is the choice's position (bit_QU) or the position plus 1 (sizes).
 enum class DeviceChoice { sz_InfObjAddress, sz_LinkAddress, sz_PrichinaPeredachi, sz_ASDUAddress, bit_QU };
 inline constexpr int kDeviceChoices = 5;
 
-struct ChoiceFieldSpec {
+struct ChoiceFieldRule {
     DeviceChoice field;
     const char* label;
     std::vector<std::string> items;
     int form_default;  // position
 };
-const std::array<ChoiceFieldSpec, kDeviceChoices>& DeviceChoiceFields();
+const std::array<ChoiceFieldRule, kDeviceChoices>& DeviceChoiceFields();
 
 struct DeviceDialogForm {
     std::string NameKP;

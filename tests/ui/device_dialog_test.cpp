@@ -195,39 +195,42 @@ TEST(DeviceDialog, ANewStationKeepsTheLinkSettingsShownLast) {
 }
 
 TEST(DeviceDialog, EveryNumberFieldAtItsBounds) {
-    for (const NumberFieldSpec& spec : DeviceNumberFields()) {
-        SCOPED_TRACE(spec.label);
-        if (!spec.bounded) {
-            EXPECT_EQ(DeviceDialog::NumberValue(spec.field, std::to_string(INT_MIN)), INT_MIN);
-            EXPECT_EQ(DeviceDialog::NumberValue(spec.field, std::to_string(INT_MAX)), INT_MAX);
-            EXPECT_EQ(DeviceDialog::NumberValue(spec.field, "x"), 0);
+    // The tables are looked up by the field's number.
+    for (size_t i = 0; i < DeviceNumberFields().size(); ++i) EXPECT_EQ(static_cast<size_t>(DeviceNumberFields()[i].field), i);
+    for (size_t i = 0; i < DeviceChoiceFields().size(); ++i) EXPECT_EQ(static_cast<size_t>(DeviceChoiceFields()[i].field), i);
+    for (const NumberFieldRule& rule : DeviceNumberFields()) {
+        SCOPED_TRACE(rule.label);
+        if (!rule.bounded) {
+            EXPECT_EQ(DeviceDialog::NumberValue(rule.field, std::to_string(INT_MIN)), INT_MIN);
+            EXPECT_EQ(DeviceDialog::NumberValue(rule.field, std::to_string(INT_MAX)), INT_MAX);
+            EXPECT_EQ(DeviceDialog::NumberValue(rule.field, "x"), 0);
             continue;
         }
-        EXPECT_EQ(DeviceDialog::NumberValue(spec.field, std::to_string(spec.min)), spec.min);
-        EXPECT_EQ(DeviceDialog::NumberValue(spec.field, std::to_string(spec.max)), spec.max);
-        EXPECT_EQ(DeviceDialog::NumberValue(spec.field, std::to_string(spec.max + 1)), spec.max);
-        const int below = DeviceDialog::NumberValue(spec.field, std::to_string(spec.min - 1));
-        const int unreadable = DeviceDialog::NumberValue(spec.field, "12a");
-        if (spec.field == N::opros_na_ustr) {
+        EXPECT_EQ(DeviceDialog::NumberValue(rule.field, std::to_string(rule.min)), rule.min);
+        EXPECT_EQ(DeviceDialog::NumberValue(rule.field, std::to_string(rule.max)), rule.max);
+        EXPECT_EQ(DeviceDialog::NumberValue(rule.field, std::to_string(rule.max + 1)), rule.max);
+        const int below = DeviceDialog::NumberValue(rule.field, std::to_string(rule.min - 1));
+        const int unreadable = DeviceDialog::NumberValue(rule.field, "12a");
+        if (rule.field == N::opros_na_ustr) {
             EXPECT_EQ(below, 10);
             EXPECT_EQ(unreadable, 10);
         } else {
-            EXPECT_EQ(below, spec.min);
-            EXPECT_EQ(unreadable, spec.form_default);
+            EXPECT_EQ(below, rule.min);
+            EXPECT_EQ(unreadable, rule.form_default);
         }
-        EXPECT_GE(spec.form_default, spec.min);
-        EXPECT_LE(spec.form_default, spec.max);
+        EXPECT_GE(rule.form_default, rule.min);
+        EXPECT_LE(rule.form_default, rule.max);
     }
-    EXPECT_EQ(SpecOf(N::PortTCP).max, 65535);
-    EXPECT_EQ(SpecOf(N::LinkAddress).max, 65535);
-    EXPECT_EQ(SpecOf(N::Interval_opros_100).min, 1);
-    EXPECT_EQ(SpecOf(N::Interval_opros_100).max, 1000000);
-    EXPECT_EQ(SpecOf(N::Interval_opros_counters_101).min, 0);
-    EXPECT_EQ(SpecOf(N::ASDU_Adr).max, 65700);
-    EXPECT_EQ(SpecOf(N::Port_WebServ).min, 20);
-    EXPECT_EQ(SpecOf(N::Port_WebServ).max, 65000);
-    EXPECT_EQ(SpecOf(N::Timeout_Merc230).min, 10);
-    EXPECT_EQ(SpecOf(N::Timeout_Merc230).max, 50000);
+    EXPECT_EQ(RuleOf(N::PortTCP).max, 65535);
+    EXPECT_EQ(RuleOf(N::LinkAddress).max, 65535);
+    EXPECT_EQ(RuleOf(N::Interval_opros_100).min, 1);
+    EXPECT_EQ(RuleOf(N::Interval_opros_100).max, 1000000);
+    EXPECT_EQ(RuleOf(N::Interval_opros_counters_101).min, 0);
+    EXPECT_EQ(RuleOf(N::ASDU_Adr).max, 65700);
+    EXPECT_EQ(RuleOf(N::Port_WebServ).min, 20);
+    EXPECT_EQ(RuleOf(N::Port_WebServ).max, 65000);
+    EXPECT_EQ(RuleOf(N::Timeout_Merc230).min, 10);
+    EXPECT_EQ(RuleOf(N::Timeout_Merc230).max, 50000);
 }
 
 TEST(DeviceDialog, OkTakesTheFormAsTyped) {

@@ -83,7 +83,6 @@ struct DeviceDialogForm {
     const std::string& Number(DeviceNumber f) const { return numbers[static_cast<size_t>(f)]; }
     int& Choice(DeviceChoice f) { return choices[static_cast<size_t>(f)]; }
     int Choice(DeviceChoice f) const { return choices[static_cast<size_t>(f)]; }
-    SignalTable& Table(SignalKind kind) { return kind == SignalKind::Status ? status : measured; }
 };
 
 }  // namespace iec

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <climits>
 #include <ctime>
+#include <mutex>
 
 namespace iec {
 namespace {
@@ -37,6 +38,14 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
     d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     y = static_cast<int>(yy + (m <= 2));
+}
+
+// mktime re-reads the time-zone rules into the C library's shared state on every call; the library's own lock
+// around that is invisible to the race detector, so every caller of ours goes through one mutex.
+std::time_t LockedMktime(std::tm& tm) {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    return std::mktime(&tm);
 }
 
 // 1970-01-01 is day 25569 of the DateTime count.
@@ -148,7 +157,7 @@ std::chrono::system_clock::time_point DateTime::ToSystem() const {
     local.tm_min = p.minute;
     local.tm_sec = p.second;
     local.tm_isdst = -1;
-    const std::time_t t = std::mktime(&local);
+    const std::time_t t = LockedMktime(local);
     return std::chrono::system_clock::from_time_t(t) + std::chrono::milliseconds(p.msec);
 }
 
@@ -210,7 +219,7 @@ int LocalToUtcBiasMinutes(DateTime local, int dst) {
         tm.tm_min = p.minute;
         tm.tm_sec = p.second;
         tm.tm_isdst = isdst;
-        t = std::mktime(&tm);
+        t = LockedMktime(tm);
         if (t == static_cast<std::time_t>(-1) || isdst < 0) return t != static_cast<std::time_t>(-1);
         // mktime shifts a reading the zone does not have at that moment; only an exact round trip counts.
         std::tm back{};

@@ -56,11 +56,6 @@ public:
 private:
 #ifdef _WIN32
     void* handle_ = nullptr;  // HANDLE of the communications device
-    // The port closes itself when its device disappears (a USB adapter pulled out); opening the same name again
-    // restores the line settings applied last.
-    std::string name_;
-    SerialLineSettings line_;
-    bool line_set_ = false;
 #else
     int fd_ = -1;
 #endif

@@ -26,14 +26,6 @@ BYTE ParityOf(char letter) {
     }
 }
 
-// Errors after which the handle is worth nothing: the device is gone (a USB adapter pulled out). The port is closed
-// then, so that the next open finds the device again when it is back.
-bool DeviceGone(DWORD error) {
-    return error == ERROR_DEVICE_REMOVED || error == ERROR_BAD_COMMAND || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_INVALID_HANDLE || error == ERROR_GEN_FAILURE || error == ERROR_FILE_NOT_FOUND ||
-           error == ERROR_DEV_NOT_EXIST;
-}
-
 }  // namespace
 
 std::string SerialDevicePath(const std::string& name) {
@@ -62,9 +54,6 @@ std::string SerialPort::Open(const std::string& name) {
     // What arrived before the open belongs to nobody.
     ::PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
     handle_ = h;
-    if (name != name_) line_set_ = false;
-    name_ = name;
-    if (line_set_) ApplyLine(line_);
     SetTimeouts(timeouts_);
     return {};
 }
@@ -103,8 +92,6 @@ std::string SerialPort::ApplyLine(const SerialLineSettings& s) {
     if (!::SetCommState(AsHandle(handle_), &dcb)) {
         return "cannot set the line: " + SystemErrorText(::GetLastError());
     }
-    line_ = s;
-    line_set_ = true;
     return {};
 }
 
@@ -128,7 +115,6 @@ bool SerialPort::Write(std::string_view bytes) {
     if (handle_ == nullptr) return false;
     DWORD written = 0;
     if (!::WriteFile(AsHandle(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        if (DeviceGone(::GetLastError())) Close();
         return false;
     }
     return written == bytes.size();
@@ -140,10 +126,9 @@ std::string SerialPort::Read(size_t max) {
     out.resize(std::min<size_t>(max, 65536));
     DWORD got = 0;
     if (!::ReadFile(AsHandle(handle_), out.data(), static_cast<DWORD>(out.size()), &got, nullptr)) {
-        const DWORD error = ::GetLastError();
+        // A line error (framing, parity, overrun) is cleared so that the next read works.
         DWORD errors = 0;
         ::ClearCommError(AsHandle(handle_), &errors, nullptr);
-        if (DeviceGone(error)) Close();
         got = 0;
     }
     out.resize(got);

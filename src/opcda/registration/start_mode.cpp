@@ -24,11 +24,10 @@ std::string Upper(std::string s) {
     return s;
 }
 
+bool IsSwitch(const std::string& arg) { return !arg.empty() && (arg[0] == '/' || arg[0] == '-'); }
+
 // The switch word of an argument, or empty when it is not introduced by "/" or "-".
-std::string SwitchWord(const std::string& arg) {
-    if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return {};
-    return Upper(arg.substr(1));
-}
+std::string SwitchWord(const std::string& arg) { return IsSwitch(arg) ? Upper(arg.substr(1)) : std::string(); }
 
 }  // namespace
 
@@ -43,7 +42,7 @@ StartSwitches ParseStartSwitches(const std::vector<std::string>& args) {
         const bool known = std::any_of(std::begin(kSwitches), std::end(kSwitches),
                                        [&](const Switch& s) { return word == s.word; });
         if (!known) {
-            result.error = (word.empty() ? "Лишний параметр командной строки: " : "Неизвестный ключ командной строки: ") +
+            result.error = (IsSwitch(arg) ? "Неизвестный ключ командной строки: " : "Лишний параметр командной строки: ") +
                            arg + "\n" + kSwitchHelp;
             return result;
         }

@@ -2,11 +2,20 @@
 // Windows program gives the real ones; the tests give tables in memory.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace iec::opcda {
+
+// Identifiers in braces and key names are the same whatever the case of their letters.
+inline bool SameId(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::toupper(x) == std::toupper(y);
+           });
+}
 
 // Keys are paths below HKEY_CLASSES_ROOT separated by "\" and compared without regard to case, as the registry
 // does; the value name "" is a key's default value. Every change returns an empty string, or why it failed.

@@ -1,16 +1,10 @@
 #include "opcda/registration/proxy_stub_registration.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace iec::opcda {
 namespace {
 
-bool SameId(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
 
 std::string InterfaceKey(const std::string& iid) { return "Interface\\" + iid; }
 

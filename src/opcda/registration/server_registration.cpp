@@ -1,5 +1,6 @@
 #include "opcda/registration/server_registration.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "opcda/registration/server_identity.h"
@@ -18,6 +19,7 @@ std::string ClassKey(const std::string& below = "") {
 }
 
 std::string AppIdKey() { return std::string("AppID\\") + kAppId; }
+
 
 // Writes the entries in order; the first failure ends the writing and names its key.
 std::string WriteAll(ClassesRegistry& reg, const std::vector<Entry>& entries) {
@@ -121,9 +123,13 @@ std::string RegisterOPCServer(ClassesRegistry& reg, CategoryManager& cats, unsig
 }
 
 std::string UnRegisterOPCKeys(ClassesRegistry& reg, CategoryManager& cats, const std::string& prog_id) {
-    // Out of the category first: its entry lies below the class key deleted next.
+    // Out of the category first: its entry lies below the class key deleted next. A class that is not in it (its
+    // key is gone already) is left alone: the category manager may fail on a class it cannot find.
     std::string failures;
-    AddFailure(failures, "class in category", cats.UnregisterClassFromCategory(kServerClsid, kCatidOpcDaServer20));
+    const auto members = cats.ClassesInCategory(kCatidOpcDaServer20);
+    if (std::any_of(members.begin(), members.end(), [](const std::string& c) { return SameId(c, kServerClsid); })) {
+        AddFailure(failures, "class in category", cats.UnregisterClassFromCategory(kServerClsid, kCatidOpcDaServer20));
+    }
     const std::string keys =
         DeleteAll(reg, {ClassKey("ProgID"), ClassKey(), prog_id + "\\OPC", prog_id + "\\Clsid", prog_id});
     if (!keys.empty()) failures += (failures.empty() ? "" : "\n") + keys;

@@ -107,7 +107,9 @@ public:
     std::string RegisterClassInCategory(const std::string& clsid, const std::string& catid) override {
         return reg_.CreateKey(MemberKey(clsid, catid));
     }
+    // As the system's category manager (Wine's at least) does, a class that is not in the category is a failure.
     std::string UnregisterClassFromCategory(const std::string& clsid, const std::string& catid) override {
+        if (!reg_.KeyExists(MemberKey(clsid, catid))) return "call failed";
         return reg_.DeleteTree(MemberKey(clsid, catid));
     }
     std::optional<std::string> CategoryDescription(const std::string& catid, unsigned lcid) const override {

@@ -29,6 +29,19 @@ constexpr int kExitAlreadyRunning = 3;
 constexpr const char* kInstanceLock = "Varnok.OPCServer.iec101opc";
 constexpr const char* kAlreadyRunning = "Приложение уже запущено! ОРС-сервер свёрнут в системный трей.";
 
+// Libraries come from the program's folder and the system's only: the current folder and PATH, where anyone may put
+// a file named like opc_ua3.dll, are not searched; and a library that fails to load is reported by the program, not
+// by a system dialog that would wait on a server nobody watches.
+void HardenLibraryLoading() {
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    ::SetDllDirectoryW(L"");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    // Windows 8 and later (and 7 with its update): the safe search order for the whole process.
+    const auto set_default = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set_default != nullptr) set_default(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
 // The words after the program name, as UTF-8.
 std::vector<std::string> CommandLineWords() {
     std::vector<std::string> words;
@@ -66,6 +79,7 @@ int RunDesktop(const std::filesystem::path& folder, std::ostream& log) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using iec::opcda::StartMode;
+    HardenLibraryLoading();
     std::vector<std::string> args = CommandLineWords();
     std::string error;
     const auto folder = iec::TakeProgramFolder(args, error);

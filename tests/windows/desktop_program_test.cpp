@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "loopback.h"
-#include "model/station_file.h"
 #include "platform/cp1251.h"
 #include "platform/file_util.h"
 #include "sim101_process.h"
+#include "test_station.h"
 #include "web/http_client.h"
 #include "wine_process.h"
 
@@ -59,29 +59,8 @@ protected:
         fs::remove_all(dir_);
     }
 
-    // One station with a status signal and two measured values (one the station never sends).
-    void WriteConfig(T_KP station, const OpcUaSettings& ua = {}) {
-        StationTable t;
-        t.Kol_KP = 1;
-        T_KP& kp = t.KP_arr[1];
-        kp = std::move(station);
-        kp.NameKP = "КП Тест";
-        kp.ASDU_Adr = 7;
-        kp.IecDeviceVV.Name = kp.NameKP;
-        kp.IecDeviceVV.LinkAddress = 7;
-        kp.IecDeviceVV.Interval_opros_100 = 1;
-        T_TS& s = kp.AddTS();
-        s.NameTS = "Выключатель";
-        s.AdrASDU = 7;
-        s.AdrIOA = 1;
-        T_TI& m = kp.AddTI();
-        m.NameTI = "Ток";
-        m.AdrASDU = 7;
-        m.AdrIOA = 100;
-        ASSERT_EQ(Write_Config(t, ua, 10, dir_ / kStationFileName, dir_), "");
-        ASSERT_EQ(WriteFileAtomic(dir_ / "cnf.ini", "[UseWebServer]\r\nUseWebServer=1\r\n[Port_WebServ]\r\nPort_WebServ=" +
-                                                        std::to_string(web_port_) + "\r\n"),
-                  "");
+    void WriteConfig(const T_KP& station, const OpcUaSettings& ua) {
+        ASSERT_EQ(test::WriteServerFolder(dir_, station, ua, web_port_), "");
     }
 
     std::unique_ptr<WineProcess> Start(const fs::path& exe) {
@@ -121,7 +100,7 @@ TEST_F(DesktopProgram, PollsOverTcpPublishesOnTheWebAndOpcUaAndRefusesASecondCop
                                   "M_ME_NC:100=42.5"});
     const std::string ready = sim.WaitLine("ready tcp 127.0.0.1 ");
     ASSERT_FALSE(ready.empty());
-    T_KP kp;
+    T_KP kp = test::TestStation();
     kp.RTU_TCP = 1;
     kp.PortTCP = std::stoi(ready.substr(20));
     kp.IecDeviceVV.ComPort = "127.0.0.1";
@@ -165,7 +144,7 @@ TEST_F(DesktopProgram, PollsOverASerialLineAndTellsASilentStationWithoutItsOpcUa
     com_link_ = test::WinePrefix() / "dosdevices" / "com7";
     fs::remove(com_link_);
     fs::create_symlink(pty.substr(10), com_link_);
-    T_KP kp;
+    T_KP kp = test::TestStation();
     kp.IecDeviceVV.ComPort = "\\\\.\\COM7";
     kp.IecDeviceVV.BaudRate = 9600;
     kp.IecDeviceVV.Parity = "E";

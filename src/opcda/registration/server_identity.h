@@ -7,7 +7,6 @@ inline constexpr const char* kProgID = "Varnok.OPCServer";                   // 
 inline constexpr const char* kDescription = "OPC Server for IEC_101";         // OPC_Description
 inline constexpr const char* kServerClsid = "{E33BF843-F627-42BE-B289-9C249D651BC7}";  // coclass OPCDataAccess20
 inline constexpr const char* kAppId = kServerClsid;
-inline constexpr const char* kGroupClsid = "{118921D6-0703-11D5-962A-00A024AEBA44}";   // coclass OPCGroup
 inline constexpr const char* kTypeLibId = "{118921D1-0703-11D5-962A-00A024AEBA44}";    // library sOPC
 inline constexpr int kTypeLibMajor = 1;
 inline constexpr int kTypeLibMinor = 0;

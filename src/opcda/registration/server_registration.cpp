@@ -20,7 +20,6 @@ std::string ClassKey(const std::string& below = "") {
 
 std::string AppIdKey() { return std::string("AppID\\") + kAppId; }
 
-
 // Writes the entries in order; the first failure ends the writing and names its key.
 std::string WriteAll(ClassesRegistry& reg, const std::vector<Entry>& entries) {
     for (const Entry& e : entries) {
@@ -42,16 +41,6 @@ std::string DeleteAll(ClassesRegistry& reg, const std::vector<std::string>& keys
     return failures;
 }
 
-// At most 127 characters, as the category manager keeps them (a character is cut whole, never a part of one).
-std::string CategoryText(const std::string& description) {
-    size_t characters = 0;
-    for (size_t i = 0; i < description.size(); ++i) {
-        const bool starts_character = (static_cast<unsigned char>(description[i]) & 0xC0) != 0x80;
-        if (starts_character && ++characters > 127) return description.substr(0, i);
-    }
-    return description;
-}
-
 bool OurCategoryText(const std::string& text) {
     return text == kCategoryDescriptionKeys || text == kCategoryDescriptionServer;
 }
@@ -60,7 +49,7 @@ bool OurCategoryText(const std::string& text) {
 std::string JoinCategory(CategoryManager& cats, unsigned lcid, const std::string& description) {
     const auto current = cats.CategoryDescription(kCatidOpcDaServer20, lcid);
     if (!current || OurCategoryText(*current)) {
-        if (const std::string why = cats.RegisterCategory(kCatidOpcDaServer20, lcid, CategoryText(description));
+        if (const std::string why = cats.RegisterCategory(kCatidOpcDaServer20, lcid, description);
             !why.empty()) {
             return "category " + std::string(kCatidOpcDaServer20) + ": " + why;
         }

@@ -114,6 +114,7 @@ public:
         CATEGORYINFO info{};
         if (!ParseGuid(catid, info.catid)) return "not a category ID: " + catid;
         info.lcid = lcid;
+        // At most 127 characters, as the category manager keeps them.
         const std::wstring text = Utf8ToWide(description);
         ::lstrcpynW(info.szDescription, text.c_str(), static_cast<int>(std::size(info.szDescription)));
         const HRESULT hr = reg_->RegisterCategories(1, &info);

@@ -38,15 +38,37 @@ private:
 
 }  // namespace
 
-int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::ostream& err) {
-    Runtime rt(SystemClock::Instance(), options.folder, options.exe_name);
+struct ServerSession::Impl {
+    Impl(const ServerOptions& options, std::ostream& err)
+        : err(err), rt(SystemClock::Instance(), options.folder, options.exe_name), web_data(rt), web(web_data) {}
+
+    std::ostream& err;
+    Runtime rt;
+    std::shared_ptr<OpcUaBridge> opc_ua;
+    RuntimeWebData web_data;
+    WebServer web;
+    LinkWatch links;
+    bool running = false;
+};
+
+ServerSession::ServerSession(const ServerOptions& options, std::ostream& err)
+    : impl_(std::make_unique<Impl>(options, err)) {}
+
+ServerSession::~ServerSession() { Stop(); }
+
+bool ServerSession::Polling() const { return impl_->rt.Opros_On.load(); }
+
+void ServerSession::Start() {
+    Runtime& rt = impl_->rt;
+    std::ostream& err = impl_->err;
+    impl_->running = true;
     const StartUpOutcome start = StartUp(rt);
     for (const auto& p : start.config.problems) err << p.ToString() << std::endl;
-    err << rt.Time_Start.FormatDisplay() << " iec101opc started in " << options.folder.string() << ": "
+    err << rt.Time_Start.FormatDisplay() << " iec101opc started in " << rt.ProgramFolder.string() << ": "
         << rt.stations.Kol_KP << " stations" << (rt.Config_Mode ? ", configurator mode" : "") << std::endl;
 
-    auto opc_ua = std::make_shared<OpcUaBridge>();
-    rt.opc_ua_server = opc_ua;
+    impl_->opc_ua = std::make_shared<OpcUaBridge>();
+    rt.opc_ua_server = impl_->opc_ua;
     if (start.start_polling) {
         const PollingStart p = Begin_Opros(rt);
         if (p.started) {
@@ -59,36 +81,47 @@ int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::
         }
     }
 
-    RuntimeWebData web_data(rt);
-    WebServer web(web_data);
     if (rt.Opros_On && rt.settings.UseWebServer) {
         // A port that cannot be opened leaves the server without its pages; polling goes on.
-        const std::string why = web.Start(rt.settings.Port_WebServ);
+        const std::string why = impl_->web.Start(rt.settings.Port_WebServ);
         if (why.empty()) {
-            err << rt.clock.Now().FormatDisplay() << " web server on port " << web.Port() << std::endl;
+            err << rt.clock.Now().FormatDisplay() << " web server on port " << impl_->web.Port() << std::endl;
         } else {
             err << rt.clock.Now().FormatDisplay() << " web server not started: " << why << std::endl;
         }
     }
+}
 
-    LinkWatch links;
+void ServerSession::Tick() {
+    Runtime& rt = impl_->rt;
+    if (!impl_->running || !rt.Opros_On) return;
+    Out_Tags_To_OPC(rt);
+    impl_->links.Report(rt, impl_->err);
+    if (const std::string m = impl_->opc_ua->TakeEndMessage(); !m.empty()) {
+        impl_->err << rt.clock.Now().FormatDisplay() << " " << m << std::endl;
+    }
+}
+
+void ServerSession::Stop() {
+    if (!impl_->running) return;
+    impl_->running = false;
+    Runtime& rt = impl_->rt;
+    impl_->web.Stop();
+    rt.Opros_On = false;
+    Stop_Opros(rt);
+    impl_->err << rt.clock.Now().FormatDisplay() << " iec101opc stopped" << std::endl;
+}
+
+int RunServer(const ServerOptions& options, const std::atomic<bool>& stop, std::ostream& err) {
+    ServerSession session(options, err);
+    session.Start();
     auto next = std::chrono::steady_clock::now();
     while (!stop.load()) {
         next += std::chrono::milliseconds(200);
-        if (rt.Opros_On) {
-            Out_Tags_To_OPC(rt);
-            links.Report(rt, err);
-            if (const std::string m = opc_ua->TakeEndMessage(); !m.empty()) {
-                err << rt.clock.Now().FormatDisplay() << " " << m << std::endl;
-            }
-        }
+        session.Tick();
         std::this_thread::sleep_until(next);
     }
-
-    web.Stop();
-    rt.Opros_On = false;
-    Stop_Opros(rt);
-    err << rt.clock.Now().FormatDisplay() << " iec101opc stopped" << std::endl;
+    session.Stop();
     return 0;
 }
 

@@ -11,7 +11,7 @@ int RoundHalfEven(double x) { return static_cast<int>(std::nearbyint(x)); }
 }  // namespace
 
 SerialReadTimeouts SerialTimeoutsFor(int baud, int T) {
-    if (T >= 700) return {0, T};
+    if (T >= 700) return {0, T, 1000, 1000};
     if (baud < 1) baud = 300;
     const double b = baud;
     const int interval = RoundHalfEven(192000.0 / b) + T;

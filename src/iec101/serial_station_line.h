@@ -12,7 +12,7 @@
 
 namespace iec {
 
-// Read time-outs of a station at this speed, with T = Timeout_Merc230 already raised to at least 20.
+// Read and write time-outs of a station at this speed, with T = Timeout_Merc230 already raised to at least 20.
 SerialReadTimeouts SerialTimeoutsFor(int baud, int T);
 
 class SerialStationLine final : public StationLine {

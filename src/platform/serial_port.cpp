@@ -55,6 +55,10 @@ std::string SerialDevicePath(const std::string& name) {
 
 SerialPort::~SerialPort() { Close(); }
 
+bool SerialPort::IsOpen() const { return fd_ >= 0; }
+
+void SerialPort::SetTimeouts(const SerialReadTimeouts& t) { timeouts_ = t; }
+
 std::string SerialPort::Open(const std::string& name) {
     Close();
     const std::string path = SerialDevicePath(name);

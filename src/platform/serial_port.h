@@ -19,10 +19,15 @@ struct SerialLineSettings {
 struct SerialReadTimeouts {
     int interval_ms = 0;        // silence after an octet that ends a read; 0: no interval limit
     int total_constant_ms = 0;  // bound of the whole read
+    // Bound of a write, per octet and in all; 0 and 0: none. Only the Windows communications API applies them (on
+    // Linux a write is bounded by a second plus a millisecond per octet).
+    int write_multiplier_ms = 0;
+    int write_constant_ms = 0;
 };
 
-// The device a port name opens. "\\.\COMn" and "COMn" (as Windows installations name ports) open /dev/ttyS(n-1),
-// as Wine maps them; any other name is a device path.
+// The device a port name opens. On Linux "\\.\COMn" and "COMn" (as Windows installations name ports) open
+// /dev/ttyS(n-1), as Wine maps them; on Windows "COMn" opens "\\.\COMn" (the only form that reaches COM10 and
+// above). Any other name is a device path.
 std::string SerialDevicePath(const std::string& name);
 
 class SerialPort {
@@ -37,11 +42,12 @@ public:
     // success, else the reason.
     std::string Open(const std::string& name);
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const;
 
     // Speed and parity; returns an empty string on success, else the reason (the port keeps its old settings).
     std::string ApplyLine(const SerialLineSettings& s);
-    void SetTimeouts(const SerialReadTimeouts& t) { timeouts_ = t; }
+    // Applies at once to an open port, else when it opens.
+    void SetTimeouts(const SerialReadTimeouts& t);
     // A raised wake signal ends a read or a write at once (the polling thread is being stopped).
     void SetWake(const WakeSignal* wake) { wake_ = wake; }
     const SerialReadTimeouts& timeouts() const { return timeouts_; }
@@ -54,7 +60,11 @@ public:
     std::string Read(size_t max = 4096, bool* failed = nullptr);
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // HANDLE of the communications device
+#else
     int fd_ = -1;
+#endif
     SerialReadTimeouts timeouts_;
     const WakeSignal* wake_ = nullptr;
 };

@@ -15,6 +15,8 @@ namespace iec {
 
 TcpClient::~TcpClient() { Disconnect(); }
 
+bool TcpClient::Connected() const { return fd_ >= 0; }
+
 std::string TcpClient::Connect(const std::string& host, uint16_t port, int timeout_ms) {
     Disconnect();
     addrinfo hints{};

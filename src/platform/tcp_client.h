@@ -22,7 +22,7 @@ public:
     // Resolves the host and connects within timeout_ms; returns an empty string on success, else the reason.
     std::string Connect(const std::string& host, uint16_t port, int timeout_ms);
     void Disconnect();
-    bool Connected() const { return fd_ >= 0; }
+    bool Connected() const;
 
     // Sends every octet; false (and the connection is closed) when the peer is gone.
     bool Write(std::string_view bytes);
@@ -31,7 +31,11 @@ public:
     std::string ReadAvailable(int timeout_ms, bool* error = nullptr);
 
 private:
+#ifdef _WIN32
+    std::uintptr_t socket_ = ~std::uintptr_t{0};  // a SOCKET; all ones is INVALID_SOCKET
+#else
     int fd_ = -1;
+#endif
     const WakeSignal* wake_ = nullptr;
 };
 

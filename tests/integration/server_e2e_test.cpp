@@ -22,6 +22,7 @@
 #include "platform/cp1251.h"
 #include "platform/file_util.h"
 #include "sim101_process.h"
+#include "test_station.h"
 
 namespace iec {
 namespace {
@@ -99,36 +100,19 @@ protected:
     ~ServerEndToEnd() override { fs::remove_all(dir_); }
 
     void WriteConfig(int sim_port, const std::string& extra_cnf = "", const OpcUaSettings& ua = {}) {
-        StationTable t;
-        t.Kol_KP = 1;
-        T_KP& kp = t.KP_arr[1];
-        kp.NameKP = "КП Тест";
-        kp.ASDU_Adr = 7;
+        T_KP kp = test::TestStation();
         kp.RTU_TCP = 1;
         kp.PortTCP = sim_port;
         kp.IecDeviceVV.ComPort = "127.0.0.1";
-        kp.IecDeviceVV.Name = kp.NameKP;
-        kp.IecDeviceVV.LinkAddress = 7;
-        kp.IecDeviceVV.Interval_opros_100 = 1;
-        T_TS& s = kp.AddTS();
-        s.NameTS = "Выключатель";
-        s.AdrASDU = 7;
-        s.AdrIOA = 1;
+        T_TS& s = kp.TS_arr[1];
         s.AdrASDU_TU = 7;
         s.AdrIOA_TU = 2001;
         s.Type_TU = 0;  // single command with select
-        T_TI& m = kp.AddTI();
-        m.NameTI = "Ток";
-        m.AdrASDU = 7;
-        m.AdrIOA = 100;
         T_TI& never = kp.AddTI();
         never.NameTI = "Нет у КП";
         never.AdrASDU = 7;
         never.AdrIOA = 999;
-        ASSERT_EQ(Write_Config(t, ua, 10, dir_ / kStationFileName, dir_), "");
-        ASSERT_EQ(WriteFileAtomic(dir_ / "cnf.ini", "[UseWebServer]\r\nUseWebServer=1\r\n[Port_WebServ]\r\nPort_WebServ=" +
-                                                        std::to_string(web_port_) + "\r\n" + extra_cnf),
-                  "");
+        ASSERT_EQ(test::WriteServerFolder(dir_, kp, ua, web_port_, extra_cnf), "");
     }
 
     fs::path dir_;

@@ -13,6 +13,8 @@ TEST(SerialTimeouts, TableOfReadTimeouts) {
     auto t = SerialTimeoutsFor(9600, 20);
     EXPECT_EQ(t.interval_ms, 40);
     EXPECT_EQ(t.total_constant_ms, 198);
+    EXPECT_EQ(t.write_multiplier_ms, 0);
+    EXPECT_EQ(t.write_constant_ms, 0);
     t = SerialTimeoutsFor(1200, 20);
     EXPECT_EQ(t.interval_ms, 180);
     EXPECT_EQ(t.total_constant_ms, 1408);
@@ -22,6 +24,8 @@ TEST(SerialTimeouts, TableOfReadTimeouts) {
     t = SerialTimeoutsFor(9600, 700);
     EXPECT_EQ(t.interval_ms, 0);
     EXPECT_EQ(t.total_constant_ms, 700);
+    EXPECT_EQ(t.write_multiplier_ms, 1000);
+    EXPECT_EQ(t.write_constant_ms, 1000);
     t = SerialTimeoutsFor(0, 20);  // no speed: taken as 300 baud
     EXPECT_EQ(t.interval_ms, 660);
 }

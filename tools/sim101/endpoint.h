@@ -2,7 +2,11 @@
 // connection. The event loop polls its descriptors and moves octets; the protocol logic never sees them.
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>  // pollfd, for WSAPoll
+#else
 #include <poll.h>
+#endif
 
 #include <cstdint>
 #include <functional>
